@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Runs ctest with one wineserver kept alive for the whole run, then ends
+# that wineserver (this build's prefix only).
+set -u
+build=$(cd "$1" && pwd); shift
+export WINEPREFIX=${ORVANE_WINEPREFIX:-$build/wineprefix}
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+repo=$(cd "$(dirname "$0")/.." && pwd)
+"$repo/scripts/wine-prefix.sh" "$WINEPREFIX" || exit 1
+# Start the server and Wine's own background processes with no inherited
+# pipes: a service holding ctest's output pipe would make ctest wait forever.
+wineserver -p </dev/null >/dev/null 2>&1
+wine cmd /c exit </dev/null >/dev/null 2>&1
+ctest --test-dir "$build" --output-on-failure -j "${ORVANE_TEST_JOBS:-2}" "$@"
+rc=$?
+wineserver -k
+exit $rc

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test under Wine on a virtual X display,
+# with the demo service and file server running on 127.0.0.1.
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=${ORVANE_BUILD_DIR:-$repo/build}
+export ORVANE_BUILD_DIR=$build
+
+bash "$repo/scripts/build.sh"
+
+if [ -x "$repo/scripts/demo-service.sh" ]; then
+  "$repo/scripts/demo-service.sh" start "$build/demo"
+  trap '"$repo/scripts/demo-service.sh" stop "$build/demo" || true' EXIT
+fi
+
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$repo/scripts/ctest-under-wine.sh" "$build" "$@"

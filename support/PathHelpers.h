@@ -1,0 +1,9 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// The part after the last "/" or "\\", or the whole path without either.
+std::wstring FileNameOfPath(const std::wstring& path);
+// Drive and folder of the module's file (null: the program), ending in "\\".
+std::wstring ModuleDirectory(HMODULE module);
