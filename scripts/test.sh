@@ -11,6 +11,7 @@ bash "$repo/scripts/build.sh"
 if [ -x "$repo/scripts/demo-service.sh" ]; then
   "$repo/scripts/demo-service.sh" start "$build/demo"
   trap '"$repo/scripts/demo-service.sh" stop "$build/demo" || true' EXIT
+  python3 -m unittest discover -s "$repo/tools/demo" -p 'test_*.py'
 fi
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$repo/scripts/ctest-under-wine.sh" "$build" "$@"
