@@ -41,6 +41,8 @@ class CMsgDispatch {
       CAutoLock lock(queueLock_);
       queue_.push_back(QueuedCall{method, intArgument, pointerArgument});
     }
+    // Posting to no window would land on the calling thread's own queue.
+    if (!window) return;
     for (UINT message = kCallQueueFirstMessage; message <= kCallQueueLastMessage; ++message) {
       PostMessageW(window, message, 0, 0);
     }

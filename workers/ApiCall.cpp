@@ -1,0 +1,91 @@
+#include "workers/ApiCall.h"
+
+#include <windows.h>
+
+#include <json/reader.h>
+
+#include <ctime>
+#include <memory>
+
+#include "ApiBases.h"
+#include "support/HttpClient.h"
+#include "support/LogFile.h"
+#include "support/Md5.h"
+#include "support/Text.h"
+#include "workers/ClientDescription.h"
+
+namespace {
+
+// Appended to the signing input only; never sent.
+const char kSignSecret[] = "Rq4TzWm8LbX2vKc7";
+
+bool IsAnswer(const ApiReply& reply) { return reply.status >= 200 && reply.status <= 300 && !reply.text.empty(); }
+
+}  // namespace
+
+std::string ApiTimestamp() { return std::to_string(static_cast<long long>(_time64(nullptr))); }
+
+std::string ApiRequestBody(const std::vector<ApiParam>& params, const std::string& ts) {
+  std::string body;
+  std::string signingInput;
+  for (const ApiParam& param : params) {
+    // Every value is form-encoded; the report's decimal code comes out unchanged.
+    std::string sent = UrlEncode(param.value);
+    body += param.name + "=" + sent + "&";
+    signingInput += param.name + "=" + ConvertCase(false, sent) + "&";
+  }
+  body += "ts=" + ts;
+  signingInput += "ts=" + ts + kSignSecret;
+  return body + "&sign=" + CMd5A().Md5String(signingInput);
+}
+
+ApiReply ApiCall(const std::string& primaryPath, const std::string& fallbackPath,
+                 const std::vector<ApiParam>& params, bool logFirstFailure) {
+  const std::string body = ApiRequestBody(params, ApiTimestamp());
+  const std::string headers = ClientDescriptionBlock();
+  ApiReply reply;
+  CHttpClient client;
+  client.InitLibCurl();
+  client.SetPostData(body);
+  reply.status = client.Request(std::string(kPrimaryApiBase) + primaryPath, HttpMethod::Post, reply.text,
+                                headers.c_str());
+  if (!IsAnswer(reply)) {
+    Sleep(kFallbackPauseMs);
+    if (logFirstFailure) LOG_TEXT(Utf8ToWide(reply.text));
+    client.SetPostData(body);
+    reply.status = client.Request(std::string(kFallbackApiBase) + fallbackPath, HttpMethod::Post, reply.text,
+                                  headers.c_str());
+  }
+  client.Cleanup();
+  return reply;
+}
+
+bool ParseJsonText(const std::string& text, Json::Value& root) {
+  Json::CharReaderBuilder builder;
+  builder["allowComments"] = true;
+  builder["collectComments"] = false;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  return reader->parse(text.data(), text.data() + text.size(), &root, nullptr);
+}
+
+bool JsonMemberText(const Json::Value& object, const char* name, std::string& text) {
+  if (!object.isObject()) return false;
+  const Json::Value& member = object[name];
+  if (member.isArray() || member.isObject()) return false;
+  text = member.asString();
+  return true;
+}
+
+bool ReadApiEnvelope(const std::string& replyText, ApiEnvelope& envelope) {
+  Json::Value root;
+  if (!ParseJsonText(replyText, root) || !root.isObject()) return false;
+  const Json::Value& code = root["code"];
+  if (code.isString() || code.isArray() || code.isObject()) return false;
+  try {
+    envelope.code = code.asInt();
+  } catch (const Json::Exception&) {
+    return false;  // a number beyond the integer range
+  }
+  if (envelope.code == kApiSuccessCode) return JsonMemberText(root, "data", envelope.data);
+  return JsonMemberText(root, "message", envelope.message);
+}
