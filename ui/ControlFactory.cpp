@@ -1,0 +1,46 @@
+#include "ui/ControlFactory.h"
+
+#include <cwchar>
+
+#include "ui/ContainerUI.h"
+#include "ui/ControlUI.h"
+#include "ui/HorizontalLayoutUI.h"
+#include "ui/TabLayoutUI.h"
+#include "ui/VerticalLayoutUI.h"
+
+namespace ui {
+namespace {
+
+template <typename Control>
+CControlUI* make() {
+    return new Control();
+}
+
+struct Element {
+    const wchar_t* name;
+    CControlUI* (*create)();
+};
+
+// The element names the skins may use. Text controls and the spinner join
+// this table when they exist; until then their names are unknown and go to
+// the window's custom-control callback.
+constexpr Element kElements[] = {
+    {L"Control", &make<CControlUI>},
+    {L"Container", &make<CContainerUI>},
+    {L"VerticalLayout", &make<CVerticalLayoutUI>},
+    {L"VBox", &make<CVerticalLayoutUI>},
+    {L"HorizontalLayout", &make<CHorizontalLayoutUI>},
+    {L"HBox", &make<CHorizontalLayoutUI>},
+    {L"TabLayout", &make<CTabLayoutUI>},
+};
+
+}  // namespace
+
+CControlUI* create_control(const std::wstring& element_name) {
+    for (const Element& element : kElements) {
+        if (::_wcsicmp(element.name, element_name.c_str()) == 0) return element.create();
+    }
+    return nullptr;
+}
+
+}  // namespace ui
