@@ -7,6 +7,10 @@ export WINEPREFIX=${ORVANE_WINEPREFIX:-$build/wineprefix}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 repo=$(cd "$(dirname "$0")/.." && pwd)
 "$repo/scripts/wine-prefix.sh" "$WINEPREFIX" || exit 1
+# A server left from an earlier run may be bound to a display that is gone,
+# and then no window can be made: begin with a fresh one.
+wineserver -k </dev/null >/dev/null 2>&1
+wineserver -w </dev/null >/dev/null 2>&1
 # Start the server and Wine's own background processes with no inherited
 # pipes: a service holding ctest's output pipe would make ctest wait forever.
 wineserver -p </dev/null >/dev/null 2>&1

@@ -2,9 +2,13 @@
 
 #include <cwchar>
 
+#include "ui/ButtonUI.h"
 #include "ui/ContainerUI.h"
 #include "ui/ControlUI.h"
 #include "ui/HorizontalLayoutUI.h"
+#include "ui/LabelUI.h"
+#include "ui/RichEditUI.h"
+#include "ui/SpinnerUI.h"
 #include "ui/TabLayoutUI.h"
 #include "ui/VerticalLayoutUI.h"
 
@@ -21,9 +25,8 @@ struct Element {
     CControlUI* (*create)();
 };
 
-// The element names the skins may use. Text controls and the spinner join
-// this table when they exist; until then their names are unknown and go to
-// the window's custom-control callback.
+// The element names the skins may use; any other name goes to the window's
+// custom-control callback.
 constexpr Element kElements[] = {
     {L"Control", &make<CControlUI>},
     {L"Container", &make<CContainerUI>},
@@ -32,6 +35,10 @@ constexpr Element kElements[] = {
     {L"HorizontalLayout", &make<CHorizontalLayoutUI>},
     {L"HBox", &make<CHorizontalLayoutUI>},
     {L"TabLayout", &make<CTabLayoutUI>},
+    {L"Label", &make<CLabelUI>},
+    {L"Button", &make<CButtonUI>},
+    {L"RichEdit", &make<CRichEditUI>},
+    {L"Spinner", &make<CSpinnerUI>},
 };
 
 }  // namespace
