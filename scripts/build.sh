@@ -7,7 +7,14 @@ build=${ORVANE_BUILD_DIR:-$repo/build}
 
 bash "$repo/scripts/setup-machine.sh"
 deps=$(bash "$repo/scripts/build-deps.sh" | tail -n 1)
+# A demo service moved to another port base (ORVANE_DEMO_PORT_BASE) is the
+# deployment this build talks to.
+deployment=()
+if [ -n "${ORVANE_DEMO_PORT_BASE:-}" ]; then
+  deployment=(-DORVANE_PRIMARY_API_BASE="https://localhost:$((ORVANE_DEMO_PORT_BASE + 443))"
+              -DORVANE_FALLBACK_API_BASE="https://127.0.0.1:$((ORVANE_DEMO_PORT_BASE + 444))")
+fi
 cmake -S "$repo" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" \
-  -DORVANE_DEPS_PREFIX="$deps" >/dev/null
+  -DORVANE_DEPS_PREFIX="$deps" "${deployment[@]}" >/dev/null
 cmake --build "$build" -j "${ORVANE_JOBS:-2}"
