@@ -100,11 +100,30 @@ void ReportFileFailure() {
   if (!g_fileFailureShown.exchange(true)) QueueMainWndText(&CMainWnd::on_download_failed, std::wstring(kFileFailed));
 }
 
+// Whether a list entry's path stays inside the client folder and names a
+// file there.
+bool IsSafeClientPath(const std::wstring& relativePath) {
+  if (relativePath.empty() || relativePath.front() == L'\\' || relativePath.front() == L'/') return false;
+  if (relativePath.find(L':') != std::wstring::npos) return false;
+  size_t start = 0;
+  while (start <= relativePath.size()) {
+    size_t end = relativePath.find_first_of(L"\\/", start);
+    if (end == std::wstring::npos) end = relativePath.size();
+    std::wstring segment = relativePath.substr(start, end - start);
+    // Windows drops trailing dots and blanks from a name, so "..." and ".. "
+    // climb like "..".
+    bool onlyDotsAndBlanks = segment.find_first_not_of(L". ") == std::wstring::npos;
+    if (onlyDotsAndBlanks && segment.find(L"..") != std::wstring::npos) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 // Fetches one item; true when the file is current afterwards.
 bool FetchItem(const DownloadItem& item, CMd5A& md5) {
   std::wstring relative = Utf8ToWide(item.file);
   if (!IsSafeClientPath(relative)) {
-    LOG_LINE(L"%s文件路径不安全，未下载", AnsiToWide(item.file).c_str());
+    LOG_LINE(L"%s文件路径不安全，未下载", relative.c_str());
     return false;
   }
   std::wstring local = GameRoot() + kClientFolder + relative;
@@ -134,23 +153,6 @@ void FillDownloadQueue(const std::wstring& root) {
 }
 
 }  // namespace
-
-bool IsSafeClientPath(const std::wstring& relativePath) {
-  if (relativePath.empty() || relativePath.front() == L'\\' || relativePath.front() == L'/') return false;
-  if (relativePath.find(L':') != std::wstring::npos) return false;
-  size_t start = 0;
-  while (start <= relativePath.size()) {
-    size_t end = relativePath.find_first_of(L"\\/", start);
-    if (end == std::wstring::npos) end = relativePath.size();
-    std::wstring segment = relativePath.substr(start, end - start);
-    // Windows drops trailing dots and blanks from a name, so "..." and ".. "
-    // climb like "..".
-    bool onlyDotsAndBlanks = segment.find_first_not_of(L". ") == std::wstring::npos;
-    if (onlyDotsAndBlanks && segment.find(L"..") != std::wstring::npos) return false;
-    start = end + 1;
-  }
-  return true;
-}
 
 bool ReportDownloadSpeed(int context, int64_t, int64_t, double speed) {
   QueueSpeed(static_cast<DWORD>(context), speed);

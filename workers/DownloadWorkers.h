@@ -3,7 +3,6 @@
 // download queue from the service's file list, and the workers that bring
 // every missing or different file into the game's "client\\" folder.
 #include <cstdint>
-#include <string>
 
 // Worker function; the argument is unused. Reports to the main window:
 // on_download_status with the search text and then the number of files,
@@ -15,14 +14,11 @@ void LocateAndListWorker(void* unused);
 // unused. Takes items until the queue is empty, downloads each file whose
 // local digest differs, reports on_download_speed after every file and
 // on_download_failed for the first failed file of a run, and finally
-// on_download_worker_done with its thread id.
+// on_download_worker_done with its thread id. A list entry whose path would
+// leave the client folder (empty, absolute, a drive letter or ":" stream, a
+// ".." segment) is never written: it is logged and counts as a failed file.
 void DownloadWorker(void* unused);
 
 // Progress callback of a worker's transfer: queues on_download_speed with the
 // worker's thread id (context) and the average speed; never aborts.
 bool ReportDownloadSpeed(int context, int64_t total, int64_t now, double speed);
-
-// Whether a list entry's path stays inside the client folder and names a
-// file there: not empty, not absolute, no drive letter or ":" stream, no
-// ".." segment.
-bool IsSafeClientPath(const std::wstring& relativePath);
