@@ -17,6 +17,7 @@
 #include "tests/common/DemoService.h"
 #include "tests/common/TestLog.h"
 #include "tests/workers/QueuedCalls.h"
+#include "tests/workers/WorkerCallTest.h"
 #include "workers/ClientDescription.h"
 #include "workers/UserId.h"
 
@@ -66,15 +67,17 @@ std::string UseridLine(const Json::Value& record) {
   return "(none)";
 }
 
-class SignInWorkersTest : public testing::Test {
+class SignInWorkersTest : public CWorkerCallTest {
  protected:
+  SignInWorkersTest() : CWorkerCallTest(L"sign-in-workers") {}
+
   void SetUp() override {
-    ASSERT_TRUE(demo_.Reset());
+    CWorkerCallTest::SetUp();
     ClearSettings();
   }
   void TearDown() override {
     ClearSettings();
-    EXPECT_TRUE(demo_.Reset());
+    CWorkerCallTest::TearDown();
   }
 
   static void ClearSettings() {
@@ -82,29 +85,6 @@ class SignInWorkersTest : public testing::Test {
     RegistryDelete(HKEY_CURRENT_USER, kSettingsKey, kTokenValue);
     RegistryDelete(HKEY_CURRENT_USER, kSettingsKey, kAccountValue);
   }
-
-  void AddFault(const Json::Value& mode, const char* host = "any") {
-    Json::Value fault(Json::objectValue);
-    fault["mode"] = mode;
-    fault["host"] = host;
-    ASSERT_TRUE(demo_.AddFault(fault));
-  }
-
-  TakenCall OnlyCall() {
-    std::vector<TakenCall> calls = TakeQueuedCalls(window_);
-    EXPECT_EQ(calls.size(), 1u);
-    return calls.empty() ? TakenCall() : calls[0];
-  }
-
-  Json::Value Records() {
-    Json::Value records;
-    EXPECT_TRUE(demo_.Requests(records));
-    return records;
-  }
-
-  CDemoService demo_;
-  CTestLog log_{L"sign-in-workers"};
-  CMainWnd window_;
 };
 
 TEST_F(SignInWorkersTest, PasswordSignInStoresTheIdAndTheNextRequestCarriesIt) {

@@ -12,6 +12,7 @@
 #include "tests/common/DemoService.h"
 #include "tests/common/TestLog.h"
 #include "tests/workers/QueuedCalls.h"
+#include "tests/workers/WorkerCallTest.h"
 #include "workers/ApiCall.h"
 #include "workers/JsonList.h"
 
@@ -41,37 +42,14 @@ Json::Value Parsed(const std::string& text) {
   return value;
 }
 
-class StartupWorkersTest : public testing::Test {
+class StartupWorkersTest : public CWorkerCallTest {
  protected:
+  StartupWorkersTest() : CWorkerCallTest(L"startup-workers") {}
+
   void SetUp() override {
-    ASSERT_TRUE(demo_.Reset());
+    CWorkerCallTest::SetUp();
     g_configText = g_downloadUrlPrefix = g_articlesText = "stale";
   }
-  void TearDown() override { EXPECT_TRUE(demo_.Reset()); }
-
-  void AddFault(const Json::Value& mode, const char* host = "any") {
-    Json::Value fault(Json::objectValue);
-    fault["mode"] = mode;
-    fault["host"] = host;
-    ASSERT_TRUE(demo_.AddFault(fault));
-  }
-
-  // The one call the worker queued.
-  TakenCall OnlyCall() {
-    std::vector<TakenCall> calls = TakeQueuedCalls(window_);
-    EXPECT_EQ(calls.size(), 1u);
-    return calls.empty() ? TakenCall() : calls[0];
-  }
-
-  Json::Value Records() {
-    Json::Value records;
-    EXPECT_TRUE(demo_.Requests(records));
-    return records;
-  }
-
-  CDemoService demo_;
-  CTestLog log_{L"startup-workers"};
-  CMainWnd window_;
 };
 
 TEST_F(StartupWorkersTest, VersionCheckHandsTheDecodedDataToTheWindow) {
