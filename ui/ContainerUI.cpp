@@ -127,6 +127,18 @@ void CContainerUI::set_float_pos(CControlUI* child) {
                    false);
 }
 
+void CContainerUI::collect_flow(std::vector<CControlUI*>& flow, std::vector<LayoutChild>& constraints) {
+    for (CControlUI* child : children_) {
+        if (!child->is_visible()) continue;
+        if (child->is_float()) {
+            set_float_pos(child);
+            continue;
+        }
+        flow.push_back(child);
+        constraints.push_back(constraints_of(child));
+    }
+}
+
 LayoutChild CContainerUI::constraints_of(const CControlUI* child) const {
     LayoutChild c;
     c.margins = child->margins();

@@ -80,6 +80,9 @@ protected:
     // Destroys a removed child, directly or through delayed deletion.
     void dispose(CControlUI* child);
     LayoutChild constraints_of(const CControlUI* child) const;
+    // Places the floating children and collects the visible others, which
+    // the layouts flow, with their constraints.
+    void collect_flow(std::vector<CControlUI*>& flow, std::vector<LayoutChild>& constraints);
 
     std::vector<CControlUI*> children_;  // owned
     RECT inset_{};

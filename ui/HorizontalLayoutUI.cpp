@@ -13,15 +13,7 @@ void CHorizontalLayoutUI::set_pos(RECT rect, bool invalidate) {
     CControlUI::set_pos(rect, invalidate);
     std::vector<CControlUI*> flow;
     std::vector<LayoutChild> constraints;
-    for (CControlUI* child : children_) {
-        if (!child->is_visible()) continue;
-        if (child->is_float()) {
-            set_float_pos(child);
-            continue;
-        }
-        flow.push_back(child);
-        constraints.push_back(constraints_of(child));
-    }
+    collect_flow(flow, constraints);
     const auto rects = layout_horizontal(child_area(), constraints, child_padding_, child_valign_,
                                        [&](size_t index, SIZE limits) { return flow[index]->estimate_size(limits); });
     for (size_t i = 0; i < flow.size(); ++i) flow[i]->set_pos(rects[i], false);

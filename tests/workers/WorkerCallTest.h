@@ -11,6 +11,20 @@
 #include "tests/common/TestLog.h"
 #include "tests/workers/QueuedCalls.h"
 
+// A demo-service fault mode {kind: value}.
+inline Json::Value Mode(const char* kind, const Json::Value& value) {
+  Json::Value mode(Json::objectValue);
+  mode[kind] = value;
+  return mode;
+}
+
+// A fault that answers with the envelope member set to value.
+inline Json::Value Envelope(const char* member, const Json::Value& value) {
+  Json::Value members(Json::objectValue);
+  members[member] = value;
+  return Mode("envelope", members);
+}
+
 class CWorkerCallTest : public testing::Test {
  protected:
   explicit CWorkerCallTest(const wchar_t* logName) : log_(logName) {}

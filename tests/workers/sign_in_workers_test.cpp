@@ -30,17 +30,6 @@ const char kDemoPassword[] = "Orvane2024";
 const wchar_t kSignInFailed[] = L"登录错误！请稍后重试";
 const wchar_t kSendFailed[] = L"网络错误，发送失败";
 
-Json::Value Mode(const char* kind, const Json::Value& value) {
-  Json::Value mode(Json::objectValue);
-  mode[kind] = value;
-  return mode;
-}
-
-Json::Value Envelope(const char* member, const Json::Value& value) {
-  Json::Value members(Json::objectValue);
-  members[member] = value;
-  return Mode("envelope", members);
-}
 
 void* Request(const std::string& mobile, const std::string& credential) {
   return new SignInRequest{mobile, credential};

@@ -24,17 +24,6 @@ const wchar_t kVersionFailed[] = L"检查更新失败，请下载最新版本！
 const wchar_t kConfigFailed[] = L"配置数据获取失败！";
 const wchar_t kArticlesFailed[] = L"文章数据获取失败！";
 
-Json::Value Mode(const char* kind, const Json::Value& value) {
-  Json::Value mode(Json::objectValue);
-  mode[kind] = value;
-  return mode;
-}
-
-Json::Value Envelope(const char* member, const Json::Value& value) {
-  Json::Value members(Json::objectValue);
-  members[member] = value;
-  return Mode("envelope", members);
-}
 
 Json::Value Parsed(const std::string& text) {
   Json::Value value;
