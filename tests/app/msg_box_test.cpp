@@ -92,10 +92,7 @@ void SendMouseAt(POINT screen, DWORD buttons) {
 class MsgBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    archive_ = PackedSkinArchive();
-    ASSERT_FALSE(archive_.empty()) << "build/skin.zip is missing";
-    ui::reset_skin_sources();
-    ui::set_skin_archive(archive_.data(), archive_.size());
+    ASSERT_TRUE(RegisterPackedSkinArchive(archive_)) << "build/skin.zip is missing";
     ASSERT_TRUE(owner_.open());
   }
   void TearDown() override { ui::reset_skin_sources(); }

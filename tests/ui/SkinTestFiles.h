@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/SkinResources.h"
+
 using Bytes = std::vector<unsigned char>;
 
 // A Unix path from the test environment as Wine reaches it.
@@ -54,6 +56,16 @@ inline Bytes PackedSkinArchive() {
     Bytes bytes;
     ReadWholeFile(WinePath("ORVANE_BUILD_DIR", L"skin.zip"), bytes);
     return bytes;
+}
+
+// Reads the packed skin archive into archive (which must outlive its use)
+// and makes it the only skin source; false when the build has not packed it.
+inline bool RegisterPackedSkinArchive(Bytes& archive) {
+    archive = PackedSkinArchive();
+    if (archive.empty()) return false;
+    ui::reset_skin_sources();
+    ui::set_skin_archive(archive.data(), archive.size());
+    return true;
 }
 
 // A fresh folder under the temporary folder, removed with its files.

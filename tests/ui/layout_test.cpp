@@ -275,10 +275,7 @@ TEST(LayoutSnippetTest, TopicListRefillsWithSpacing) {
 class MainSkinLayoutTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        archive_ = PackedSkinArchive();
-        ASSERT_FALSE(archive_.empty());
-        reset_skin_sources();
-        set_skin_archive(archive_.data(), archive_.size());
+        ASSERT_TRUE(RegisterPackedSkinArchive(archive_)) << "build/skin.zip is missing";
         tree_ = BuildTree(L"main.xml");
         ASSERT_TRUE(tree_);
         tab_ = static_cast<CTabLayoutUI*>(FindByName(tree_.get(), L"maintab")->interface_of(L"TabLayout"));

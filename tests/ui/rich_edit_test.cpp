@@ -43,10 +43,7 @@ RECT Inside(const CRichEditUI* edit) {
 class RichEditTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        archive_ = PackedSkinArchive();
-        ASSERT_FALSE(archive_.empty()) << "build/skin.zip is missing";
-        reset_skin_sources();
-        set_skin_archive(archive_.data(), archive_.size());
+        ASSERT_TRUE(RegisterPackedSkinArchive(archive_)) << "build/skin.zip is missing";
         ASSERT_TRUE(window_.open(L"main.xml", 390, 480));
         select(L"maintab", 1);
         account_ = window_.find<CRichEditUI>(L"account_edit");

@@ -22,10 +22,7 @@ std::string NarrowPath(const std::wstring& path) { return std::string(path.begin
 class ScreenshotTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        archive_ = PackedSkinArchive();
-        ASSERT_FALSE(archive_.empty());
-        reset_skin_sources();
-        set_skin_archive(archive_.data(), archive_.size());
+        ASSERT_TRUE(RegisterPackedSkinArchive(archive_)) << "build/skin.zip is missing";
         folder_ = WinePath("ORVANE_BUILD_DIR", L"screenshots");
         CreateDirectoryW(folder_.c_str(), nullptr);
     }

@@ -184,10 +184,7 @@ TEST_F(SkinBuilderTest, ResourceElementsReachTheManagerAndTheProcessTables) {
 class MainSkinTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        archive_ = PackedSkinArchive();
-        ASSERT_FALSE(archive_.empty());
-        reset_skin_sources();
-        set_skin_archive(archive_.data(), archive_.size());
+        ASSERT_TRUE(RegisterPackedSkinArchive(archive_)) << "build/skin.zip is missing";
     }
     void TearDown() override { reset_skin_sources(); }
 

@@ -31,10 +31,7 @@ POINT OnSpoke(const CSpinnerUI& spinner, int i, POINT centre, double radius) {
 class SpinnerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        archive_ = PackedSkinArchive();
-        ASSERT_FALSE(archive_.empty()) << "build/skin.zip is missing";
-        reset_skin_sources();
-        set_skin_archive(archive_.data(), archive_.size());
+        ASSERT_TRUE(RegisterPackedSkinArchive(archive_)) << "build/skin.zip is missing";
         ASSERT_TRUE(window_.open(L"main.xml", 390, 480));
         spinner_ = FindSpinner(window_.manager.root());
         ASSERT_NE(spinner_, nullptr);
