@@ -48,15 +48,16 @@ bool GetConfig(std::string& replyText) {
   replyText = ApiCall(kConfigPath, kConfigPath, {}, true).text;
   std::string data;
   if (!SuccessData(replyText, data)) return false;
-  g_configText = data;
   Json::Value config;
   std::string prefix;
   // The window and the download read members of it, so anything but an
-  // object (a list, a bare value, null) is as unusable as no JSON at all.
+  // object (a list, a bare value, null) is as unusable as no JSON at all,
+  // and such a text is never kept.
   if (!ParseJsonText(data, config) || !config.isObject() ||
       !JsonMemberText(config, "downloadurl_prefix", prefix)) {
     return false;
   }
+  g_configText = data;
   g_downloadUrlPrefix = prefix;
   QueueMainWndCall(&CMainWnd::on_config_loaded);
   return true;

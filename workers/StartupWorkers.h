@@ -19,7 +19,8 @@ std::string ArticlesText();
 // the update). Failure: on_fatal_error.
 void CheckVersionWorker(void* unused);
 // Success: the configuration is stored and on_config_loaded queued; a
-// configuration that is not a JSON object fails. Failure: on_fatal_error.
+// configuration that is not a JSON object fails and is not stored.
+// Failure: on_fatal_error.
 void GetConfigWorker(void* unused);
 // Success: the list is stored and on_articles_loaded queued. Failure:
 // on_articles_failed.

@@ -125,9 +125,10 @@ TEST_F(StartupWorkersTest, ShortDataInClearWorksForAllThree) {
 }
 
 // Every reply that is not a usable envelope ends in the call's failure
-// path: one log line with the reply, the fixed text to the window. The
-// version and article data are not checked by the workers, only the
-// configuration, which must be a JSON object.
+// path: one log line with the reply, the fixed text to the window (never
+// the envelope's message). The version and article data are not checked by
+// the workers, only the configuration, which must be a JSON object and is
+// kept only when it is one.
 struct MalformedReply {
   const char* name;
   Json::Value mode;
@@ -151,11 +152,17 @@ std::vector<MalformedReply> MalformedReplies() {
       {"root a text", Mode("raw", R"("10001")"), true, true, true},
       {"root a number", Mode("raw", "10001"), true, true, true},
       {"code missing", Mode("raw", R"({"data":"{}"})"), true, true, true},
+      {"empty envelope", Mode("raw", "{}"), true, true, true},
+      {"code true", Envelope("code", true), true, true, true},
+      {"code null", Envelope("code", Json::Value()), true, true, true},
       {"code a text", Envelope("code", "10001"), true, true, true},
       {"code an object", Envelope("code", codeObject), true, true, true},
       {"code an array", Envelope("code", codeArray), true, true, true},
       {"code beyond an integer", Envelope("code", 1e30), true, true, true},
       {"code refused", Envelope("code", 10002), true, true, true},
+      {"refused without message", Mode("raw", R"({"code":10002})"), true, true, true},
+      {"refused with a message", Mode("raw", R"({"code":10002,"message":"\u7ef4\u62a4"})"), true, true, true},
+      {"refused with a number as message", Mode("raw", R"({"code":10002,"message":7})"), true, true, true},
       {"data an array", Envelope("data", codeArray), true, true, true},
       {"data an object", Envelope("data", dataObject), true, true, true},
       {"data not JSON", Mode("data", "not json"), false, true, false},
@@ -188,6 +195,7 @@ TEST_F(StartupWorkersTest, MalformedRepliesTakeTheFailurePath) {
       SCOPED_TRACE(std::string(reply.name) + " / " + worker.name);
       ASSERT_TRUE(demo_.Reset());
       AddFault(reply.mode);
+      g_configText = g_downloadUrlPrefix = "stale";
       CTestLog log(L"startup-malformed");
       worker.worker(nullptr);
       TakenCall call = OnlyCall();
@@ -195,6 +203,8 @@ TEST_F(StartupWorkersTest, MalformedRepliesTakeTheFailurePath) {
       if (reply.*worker.fails) {
         EXPECT_STREQ(MethodName(call.method), worker.failure);
         EXPECT_EQ(call.text, worker.failureText);
+        EXPECT_EQ(g_configText, "stale");
+        EXPECT_EQ(g_downloadUrlPrefix, "stale");
         ASSERT_EQ(lines.size(), 1u);
         if (reply.mode.isMember("raw")) {
           const std::wstring raw = Utf8ToWide(reply.mode["raw"].asString());
