@@ -11,7 +11,13 @@ bash "$repo/scripts/build.sh"
 if [ -x "$repo/scripts/demo-service.sh" ]; then
   "$repo/scripts/demo-service.sh" start "$build/demo"
   trap '"$repo/scripts/demo-service.sh" stop "$build/demo" || true' EXIT
-  python3 -m unittest discover -s "$repo/tools/demo" -p 'test_*.py'
+  ORVANE_DEMO_STATE_DIR="$build/demo" python3 -m unittest discover -s "$repo/tools/demo" -p 'test_*.py'
 fi
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$repo/scripts/ctest-under-wine.sh" "$build" "$@"
+
+# The full run also proves the README's deployment command; a run of chosen
+# tests (extra ctest arguments) skips it.
+if [ $# -eq 0 ]; then
+  bash "$repo/scripts/deployment-build-check.sh" "$build-deployment"
+fi
