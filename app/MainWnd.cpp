@@ -1,35 +1,200 @@
 #include "app/MainWnd.h"
 
+#include <memory>
 #include <string>
 
-CMainWnd* g_mainWnd = nullptr;
+#include "app/MsgBoxWnd.h"
+#include "app/WindowFrame.h"
 
-CMainWnd::CMainWnd() { g_mainWnd = this; }
+std::wstring g_programDir;
+
+namespace {
+
+const wchar_t kTitle[] = L"Orvane盒子";
+// Popup, visible, clip siblings and children, caption, system menu, sizing
+// frame, minimise and maximise boxes; the create handler takes the caption
+// and the frame away again, so the whole window is client area.
+const DWORD kMainStyle = 0x96CF0000;
+
+template <class Text>
+std::unique_ptr<Text> take_payload(void* payload) {
+  return std::unique_ptr<Text>(static_cast<Text*>(payload));
+}
+
+}  // namespace
+
+// What the window itself answers; the pages answer the rest.
+const NotifyRoute<CMainWnd> CMainWnd::kRoutes[] = {
+    {nullptr, ui::kNotifyWindowInit, &CMainWnd::on_window_init},
+    {L"close_btn", ui::kNotifyClick, &CMainWnd::on_close_click},
+    {L"min_btn", ui::kNotifyClick, &CMainWnd::on_min_click},
+    {L"setgamePath", ui::kNotifyClick, &CMainWnd::on_ignored_click},
+};
+
+CMainWnd::CMainWnd() : startupPage_(*this), selfUpdate_(*this), pages_{&startupPage_} { g_mainWnd = this; }
 
 CMainWnd::~CMainWnd() {
   threads_.TerminateAll();
   g_mainWnd = nullptr;
 }
 
-void CMainWnd::on_version_reply(int, void* replyText) { delete static_cast<std::string*>(replyText); }
-void CMainWnd::on_fatal_error(int, void* message) { delete static_cast<std::wstring*>(message); }
-void CMainWnd::on_config_loaded(int, void*) {}
+HWND CMainWnd::create_main_window() { return create(nullptr, kTitle, kMainStyle, 0, 0, 0, 0, 0); }
+
+LRESULT CMainWnd::handle_message(UINT msg, WPARAM wparam, LPARAM lparam) {
+  bool handled = false;
+  switch (msg) {
+    case WM_CREATE:
+      on_create();
+      return 0;
+    case WM_SIZE:
+      on_size(msg, wparam, lparam, handled);
+      break;
+    case WM_NCCALCSIZE:
+      return 0;
+    case WM_NCHITTEST:
+      return on_nc_hit_test(lparam);
+    case WM_NCLBUTTONDBLCLK:
+      return 0;
+    case WM_KEYDOWN:
+      if (on_enter_key(wparam)) return 0;
+      break;
+    case WM_SYSCOMMAND:
+      return on_sys_command(wparam, lparam);
+    case kTrayNotifyMessage:
+      on_tray_notify(lparam);
+      return 0;
+    default:
+      if (IsCallQueueMessage(msg)) {
+        dispatch_calls();
+        return 0;
+      }
+      break;
+  }
+  LRESULT result = 0;
+  if (manager_.handle_window_message(msg, wparam, lparam, result)) return result;
+  return ui::CNativeWindow::handle_message(msg, wparam, lparam);
+}
+
+void CMainWnd::on_create() {
+  const LONG style = ::GetWindowLongW(hwnd(), GWL_STYLE);
+  ::SetWindowLongW(hwnd(), GWL_STYLE, (style & ~(WS_CAPTION | WS_THICKFRAME)) | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+  manager_.bind_window(hwnd());
+  ui::CSkinBuilder builder;
+  ui::CControlUI* root = builder.build(L"main.xml", this, &manager_);
+  if (!root) return;
+  manager_.attach_root(root);
+  manager_.add_listener(this);
+}
+
+void CMainWnd::on_size(UINT, WPARAM, LPARAM, bool& handled) {
+  set_round_region(hwnd(), manager_.round_corner());
+  handled = false;
+}
+
+LRESULT CMainWnd::on_nc_hit_test(LPARAM screenPoint) {
+  const POINT screen{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
+  return caption_hit_test(*this, manager_, screen);
+}
+
+LRESULT CMainWnd::on_sys_command(WPARAM command, LPARAM lparam) {
+  switch (command) {
+    case SC_CLOSE:
+      confirm_close();
+      return 0;
+    case SC_MINIMIZE:
+      minimise();
+      return 0;
+    case SC_MAXIMIZE:
+    case SC_KEYMENU:
+      return 0;
+    default:
+      return ::DefWindowProcW(hwnd(), WM_SYSCOMMAND, command, lparam);
+  }
+}
+
+bool CMainWnd::on_enter_key(WPARAM) { return false; }
+
+void CMainWnd::on_tray_notify(LPARAM) {}
+
+void CMainWnd::notify(ui::TNotify& msg) {
+  if (route_notify(*this, kRoutes, msg)) return;
+  for (CPage* page : pages_) {
+    if (page->notify(msg)) return;
+  }
+}
+
+void CMainWnd::on_window_init(ui::TNotify&) {
+  page_tab = find_control_as<ui::CTabLayoutUI>(manager_, L"maintab", L"TabLayout");
+  for (CPage* page : pages_) page->bind_controls(manager_);
+  startupPage_.on_window_init();
+}
+
+void CMainWnd::on_close_click(ui::TNotify&) { confirm_close(); }
+void CMainWnd::on_min_click(ui::TNotify&) { minimise(); }
+// The skin hides that button; a click on it does nothing by design.
+void CMainWnd::on_ignored_click(ui::TNotify&) {}
+
+void CMainWnd::minimise() { ::ShowWindow(hwnd(), SW_MINIMIZE); }
+
+void CMainWnd::select_page(int index) {
+  if (page_tab) page_tab->select_item(index);
+}
+
+void CMainWnd::close_program() {
+  show(false);
+  close(0);
+}
+
+void CMainWnd::confirm_close() {
+  if (message_box(L"确定退出盒子吗", kMsgBoxOkCancel, L"确定", L"取消") == 1) close_program();
+}
+
+int CMainWnd::message_box(const std::wstring& text, int kind, const std::wstring& okText,
+                          const std::wstring& cancelText) {
+  return show_message_box(hwnd(), text, kind, okText, cancelText);
+}
+
+void CMainWnd::start_self_update(const std::string& url) { selfUpdate_.start_self_update(url); }
+
+void CMainWnd::on_version_reply(int, void* replyText) {
+  std::unique_ptr<std::string> data = take_payload<std::string>(replyText);
+  if (!selfUpdate_.offer_update(data ? *data : std::string())) startupPage_.load_config();
+}
+
+void CMainWnd::on_fatal_error(int, void* message) {
+  std::unique_ptr<std::wstring> text = take_payload<std::wstring>(message);
+  startupPage_.on_fatal_error(text ? *text : std::wstring());
+}
+
+void CMainWnd::on_config_loaded(int, void*) { startupPage_.on_config_loaded(); }
+void CMainWnd::on_auto_signed_in(int, void*) { startupPage_.on_auto_signed_in(); }
+void CMainWnd::on_no_saved_sign_in(int, void*) { startupPage_.on_no_saved_sign_in(); }
+
+void CMainWnd::on_update_downloaded(int, void* path) {
+  std::unique_ptr<std::wstring> file = take_payload<std::wstring>(path);
+  if (file) {
+    selfUpdate_.on_update_downloaded(*file);
+  } else {
+    selfUpdate_.on_update_failed();
+  }
+}
+
+void CMainWnd::on_update_failed(int, void*) { selfUpdate_.on_update_failed(); }
+
+// The sign-in page, the main page and the account menu take these over.
 void CMainWnd::on_articles_loaded(int, void*) {}
-void CMainWnd::on_articles_failed(int, void* message) { delete static_cast<std::wstring*>(message); }
-void CMainWnd::on_auto_signed_in(int, void*) {}
-void CMainWnd::on_no_saved_sign_in(int, void*) {}
+void CMainWnd::on_articles_failed(int, void* message) { take_payload<std::wstring>(message); }
 void CMainWnd::on_code_sent(int, void*) {}
-void CMainWnd::on_code_failed(int, void* message) { delete static_cast<std::wstring*>(message); }
+void CMainWnd::on_code_failed(int, void* message) { take_payload<std::wstring>(message); }
 void CMainWnd::on_signed_in(int, void*) {}
-void CMainWnd::on_sign_in_failed(int, void* message) { delete static_cast<std::wstring*>(message); }
-void CMainWnd::on_download_status(int, void* status) { delete static_cast<std::wstring*>(status); }
-void CMainWnd::on_download_failed(int, void* message) { delete static_cast<std::wstring*>(message); }
+void CMainWnd::on_sign_in_failed(int, void* message) { take_payload<std::wstring>(message); }
+void CMainWnd::on_download_status(int, void* status) { take_payload<std::wstring>(status); }
+void CMainWnd::on_download_failed(int, void* message) { take_payload<std::wstring>(message); }
 void CMainWnd::start_download_workers(int, void*) {}
 void CMainWnd::on_download_speed(int threadId, void* bytesPerSecond) {
   thread_speeds[static_cast<DWORD>(threadId)] = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(bytesPerSecond));
 }
 void CMainWnd::on_download_worker_done(int threadId, void*) { thread_speeds.erase(static_cast<DWORD>(threadId)); }
-void CMainWnd::on_update_failed(int, void*) {}
 void CMainWnd::open_home_page(int, void*) {}
 void CMainWnd::open_qq_group_page(int, void*) {}
 void CMainWnd::open_help_page(int, void*) {}

@@ -1,49 +1,125 @@
 #pragma once
-// The program's main window. Workers report to it only through its call
-// queue: they post the queued methods below with post_call on g_mainWnd.
+// The program's one top-level window: a borderless 390 x 480 window built
+// from main.xml, whose tab layout "maintab" holds the start-up, sign-in and
+// main pages. It owns the worker threads and the call queue through which
+// they report back; each page is a unit of its own that the window routes
+// notifications and queued calls to.
 #include <windows.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 #include "app/MsgDispatch.h"
+#include "app/Page.h"
+#include "app/SelfUpdate.h"
+#include "app/StartupPage.h"
 #include "support/ThreadManager.h"
+#include "ui/NativeWindow.h"
+#include "ui/Notify.h"
+#include "ui/SkinBuilder.h"
+#include "ui/TabLayoutUI.h"
+#include "ui/WindowManagerUI.h"
 
-class CMainWnd : public CMsgDispatch<CMainWnd> {
+// Pages of "maintab".
+const int kStartupPageIndex = 0;
+const int kSignInPageIndex = 1;
+const int kMainPageIndex = 2;
+
+// The notification-area callback message the popup menu answers (2034).
+const UINT kTrayNotifyMessage = WM_USER + 1010;
+
+class CMainWnd : public ui::CNativeWindow,
+                 public ui::INotifyListener,
+                 public ui::ISkinBuilderCallback,
+                 public CMsgDispatch<CMainWnd> {
  public:
   CMainWnd();
   ~CMainWnd() override;
 
-  HWND native_handle() const { return hwnd_; }
-  CWindowMultiThreadManager& threads() { return threads_; }
+  // Creates the native window; its size comes from the skin. None on failure.
+  HWND create_main_window();
 
-  // Queued methods: a heap payload belongs to the method, which frees it.
-  void on_version_reply(int, void* replyText);        // std::string*
-  void on_fatal_error(int, void* message);            // std::wstring*
-  void on_config_loaded(int, void*);
-  void on_articles_loaded(int, void*);
-  void on_articles_failed(int, void* message);        // std::wstring*
-  void on_auto_signed_in(int, void*);
-  void on_no_saved_sign_in(int, void*);
-  void on_code_sent(int, void*);
-  void on_code_failed(int, void* message);            // std::wstring*
-  void on_signed_in(int, void*);
-  void on_sign_in_failed(int, void* message);         // std::wstring*
-  void on_download_status(int, void* status);         // std::wstring*
-  void on_download_failed(int, void* message);        // std::wstring*
-  void start_download_workers(int, void*);
-  void on_download_speed(int threadId, void* bytesPerSecond);  // a number, not a pointer
-  void on_download_worker_done(int threadId, void* gameRoot);  // not owned
-  void on_update_failed(int, void*);
-  void open_home_page(int, void*);
-  void open_qq_group_page(int, void*);
-  void open_help_page(int, void*);
-  void sign_out(int, void*);
+  HWND native_handle() const { return hwnd(); }
+  CWindowMultiThreadManager& threads() { return threads_; }
+  const ui::CWindowManagerUI& manager() const { return manager_; }
+  CStartupPage& startup_page() { return startupPage_; }
+
+  // Window thread only.
+  void select_page(int index);
+  // Hides and closes the window without asking; the program then ends.
+  void close_program();
+  // "确定退出盒子吗"; closes the program on OK.
+  void confirm_close();
+  // A message box owned by this window; 1 for OK, else 0.
+  int message_box(const std::wstring& text, int kind, const std::wstring& okText,
+                  const std::wstring& cancelText);
+  void start_self_update(const std::string& url);
+
+  void notify(ui::TNotify& msg) override;
+  ui::CControlUI* make_custom_control(const std::wstring&) override { return nullptr; }
+
+  // Queued methods, run on the window thread; a heap payload belongs to the
+  // method, which frees it. They are virtual so that a worker can name them
+  // for post_call without linking the window's code.
+  virtual void on_version_reply(int, void* replyText);        // std::string*
+  virtual void on_fatal_error(int, void* message);            // std::wstring*
+  virtual void on_config_loaded(int, void*);
+  virtual void on_articles_loaded(int, void*);
+  virtual void on_articles_failed(int, void* message);        // std::wstring*
+  virtual void on_auto_signed_in(int, void*);
+  virtual void on_no_saved_sign_in(int, void*);
+  virtual void on_code_sent(int, void*);
+  virtual void on_code_failed(int, void* message);            // std::wstring*
+  virtual void on_signed_in(int, void*);
+  virtual void on_sign_in_failed(int, void* message);         // std::wstring*
+  virtual void on_download_status(int, void* status);         // std::wstring*
+  virtual void on_download_failed(int, void* message);        // std::wstring*
+  virtual void start_download_workers(int, void*);
+  virtual void on_download_speed(int threadId, void* bytesPerSecond);  // a number, not a pointer
+  virtual void on_download_worker_done(int threadId, void* gameRoot);  // not owned
+  virtual void on_update_downloaded(int, void* path);         // std::wstring*
+  virtual void on_update_failed(int, void*);
+  virtual void open_home_page(int, void*);
+  virtual void open_qq_group_page(int, void*);
+  virtual void open_help_page(int, void*);
+  virtual void sign_out(int, void*);
 
  protected:
-  HWND hwnd_ = nullptr;
+  const wchar_t* window_class_name() const override { return L"CMainWnd"; }
+  UINT class_style() const override { return CS_DBLCLKS; }
+  LRESULT handle_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
+  // Sets the rounded region; always leaves the message unhandled.
+  virtual void on_size(UINT msg, WPARAM wparam, LPARAM lparam, bool& handled);
+
+ private:
+  void on_create();
+  LRESULT on_nc_hit_test(LPARAM screenPoint);
+  LRESULT on_sys_command(WPARAM command, LPARAM lparam);
+  // The sign-in page's Enter key; true when handled.
+  bool on_enter_key(WPARAM key);
+  // The popup menu of the notification-area callback.
+  void on_tray_notify(LPARAM mouseMessage);
+
+  void on_window_init(ui::TNotify& msg);
+  void on_close_click(ui::TNotify& msg);
+  void on_min_click(ui::TNotify& msg);
+  void on_ignored_click(ui::TNotify& msg);
+  void minimise();
+
+  static const NotifyRoute<CMainWnd> kRoutes[];
+
+  ui::CWindowManagerUI manager_;
   CWindowMultiThreadManager threads_;
+  ui::CTabLayoutUI* page_tab = nullptr;
   std::map<DWORD, DWORD> thread_speeds;
+  CStartupPage startupPage_;
+  CSelfUpdate selfUpdate_;
+  // The pages above, borrowed, in the order notifications are offered.
+  std::vector<CPage*> pages_;
 };
 
 // The one main window; null before it is made and after it is gone.
 extern CMainWnd* g_mainWnd;
+// The program's folder with a trailing backslash.
+extern std::wstring g_programDir;

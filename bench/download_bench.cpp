@@ -39,19 +39,9 @@ double Seconds() {
 // and ending the loop after the last worker's report.
 class CBenchWnd : public CMainWnd {
  public:
-  bool Create() {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = &CBenchWnd::WindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kWindowClass;
-    RegisterClassW(&windowClass);
-    hwnd_ = CreateWindowExW(0, kWindowClass, L"bench", WS_POPUP, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-    if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    return hwnd_ != nullptr;
-  }
+  bool Create() { return create(HWND_MESSAGE, L"bench", WS_POPUP, 0, 0, 0, 1, 1) != nullptr; }
   ~CBenchWnd() override {
-    if (hwnd_) DestroyWindow(hwnd_);
+    if (hwnd()) DestroyWindow(hwnd());
   }
 
   int files = -1;
@@ -61,16 +51,17 @@ class CBenchWnd : public CMainWnd {
   double lastFileDone = 0;
   bool ended = false;
 
- private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    CBenchWnd* self = reinterpret_cast<CBenchWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && IsCallQueueMessage(message)) {
-      self->RunCalls();
+ protected:
+  const wchar_t* window_class_name() const override { return kWindowClass; }
+  LRESULT handle_message(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (IsCallQueueMessage(message)) {
+      RunCalls();
       return 0;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return DefWindowProcW(hwnd(), message, wParam, lParam);
   }
 
+ private:
   void RunCalls() {
     QueuedCall call;
     while (take_call(call)) {

@@ -5,8 +5,9 @@
 
 constexpr char kCategoryId[] = "4";
 // The tool's own version: sent as "Version", written in the log's first
-// line and compared with the service's "check_code".
-constexpr char kClientVersion[] = "4";
+// line and compared with the service's "check_code". Defined alone in
+// ClientVersion.cpp, so a test build can link a program of another version.
+extern const char kClientVersion[];
 
 // The signed-in user id, or "0" while signed out.
 std::string CurrentUserIdText();

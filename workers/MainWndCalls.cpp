@@ -2,6 +2,8 @@
 
 #include <memory>
 
+CMainWnd* g_mainWnd = nullptr;
+
 namespace {
 
 // False when there is no main window to queue to.

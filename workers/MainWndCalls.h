@@ -3,6 +3,10 @@
 // post_call. These never throw, so a worker can report from any path. A
 // call that cannot be queued (no main window, no memory for the queue) is
 // lost and its payload freed here.
+//
+// The queued methods are virtual and g_mainWnd is defined with these
+// helpers, so the workers name the window's methods without linking the
+// window's code: the program links the workers, never the other way round.
 #include <string>
 
 #include "app/MainWnd.h"

@@ -30,6 +30,8 @@ inline const char* MethodName(CMainWnd::Method method) {
       {&CMainWnd::on_code_failed, "on_code_failed"},
       {&CMainWnd::on_signed_in, "on_signed_in"},
       {&CMainWnd::on_sign_in_failed, "on_sign_in_failed"},
+      {&CMainWnd::on_update_downloaded, "on_update_downloaded"},
+      {&CMainWnd::on_update_failed, "on_update_failed"},
   };
   for (const auto& entry : kNames) {
     if (entry.method == method) return entry.name;
@@ -49,7 +51,8 @@ inline std::vector<TakenCall> TakeQueuedCalls(CMainWnd& window) {
       if (text) taken.narrowText = *text;
       delete text;
     } else if (call.method == &CMainWnd::on_fatal_error || call.method == &CMainWnd::on_articles_failed ||
-               call.method == &CMainWnd::on_code_failed || call.method == &CMainWnd::on_sign_in_failed) {
+               call.method == &CMainWnd::on_code_failed || call.method == &CMainWnd::on_sign_in_failed ||
+               call.method == &CMainWnd::on_update_downloaded) {
       std::wstring* text = static_cast<std::wstring*>(call.pointerArgument);
       if (text) taken.text = *text;
       delete text;

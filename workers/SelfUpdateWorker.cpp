@@ -1,0 +1,59 @@
+#include "workers/SelfUpdateWorker.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/MainWnd.h"
+#include "support/LogFile.h"
+#include "support/PathHelpers.h"
+#include "workers/DownloadUrlToFile.h"
+#include "workers/MainWndCalls.h"
+
+namespace {
+
+const DWORD kPathCapacity = 512;
+
+// The file's length, or -1 when it cannot be read.
+LONGLONG FileLength(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+}  // namespace
+
+std::wstring ProgramFilePath() {
+  wchar_t path[kPathCapacity] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, kPathCapacity);
+  if (length == 0 || length >= kPathCapacity) return std::wstring();
+  return std::wstring(path, length);
+}
+
+std::wstring UpdateDownloadPath(const std::wstring& programPath) {
+  wchar_t folder[kPathCapacity] = {};
+  const DWORD length = GetTempPathW(kPathCapacity, folder);
+  if (length == 0 || length >= kPathCapacity) return std::wstring();
+  return std::wstring(folder, length) + FileNameOfPath(programPath);
+}
+
+std::wstring SelfReplaceArguments(const std::wstring& programPath) { return L"update '" + programPath + L"'"; }
+
+void SelfUpdateWorker(void* url) {
+  std::unique_ptr<std::string> fileUrl(static_cast<std::string*>(url));
+  try {
+    const std::wstring programPath = ProgramFilePath();
+    const std::wstring target = programPath.empty() ? std::wstring() : UpdateDownloadPath(programPath);
+    if (fileUrl && !target.empty() && DownloadUrlToFile(*fileUrl, target, true)) {
+      // An empty body is no program: starting it would end this one for nothing.
+      if (FileLength(target) > 0) {
+        QueueMainWndText(&CMainWnd::on_update_downloaded, target);
+        return;
+      }
+      LOG_LINE(L"%s is empty", target.c_str());
+      DeleteFileW(target.c_str());
+    }
+  } catch (...) {
+  }
+  QueueMainWndCall(&CMainWnd::on_update_failed);
+}
