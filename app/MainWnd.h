@@ -42,7 +42,7 @@ class CMainWnd : public ui::CNativeWindow,
 
   HWND native_handle() const { return hwnd(); }
   CWindowMultiThreadManager& threads() { return threads_; }
-  const ui::CWindowManagerUI& manager() const { return manager_; }
+  ui::CWindowManagerUI& manager() { return manager_; }
   CStartupPage& startup_page() { return startupPage_; }
 
   // Window thread only.
@@ -113,6 +113,8 @@ class CMainWnd : public ui::CNativeWindow,
   CWindowMultiThreadManager threads_;
   ui::CTabLayoutUI* page_tab = nullptr;
   std::map<DWORD, DWORD> thread_speeds;
+  // The pages, each made with *this; pages_ below lists them, so they are
+  // declared before it.
   CStartupPage startupPage_;
   CSelfUpdate selfUpdate_;
   // The pages above, borrowed, in the order notifications are offered.
