@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "support/FileSystem.h"
+#include "support/WorkerStop.h"
 
 namespace {
 
@@ -40,6 +41,8 @@ size_t FileSink(char* data, size_t size, size_t count, void* file) {
 
 int ProgressSink(void* record, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
   const ProgressBridge* bridge = static_cast<const ProgressBridge*>(record);
+  if (WorkerStopRequested()) return 1;
+  if (!bridge->progress) return 0;
   curl_off_t speed = 0;
   curl_easy_getinfo(bridge->handle, CURLINFO_SPEED_DOWNLOAD_T, &speed);
   bool goOn = bridge->progress(bridge->context, total, now, static_cast<double>(speed));
@@ -65,13 +68,11 @@ bool Transfer(int context, const std::string& url, const std::wstring& path, Dow
                curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
                curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBufferBytes) == CURLE_OK &&
                curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
-               curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, stallSeconds) == CURLE_OK;
-  if (ready && progress) {
-    ready = curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &ProgressSink) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_XFERINFODATA, &bridge) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L) == CURLE_OK;
-  }
+               curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, stallSeconds) == CURLE_OK &&
+               curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
+               curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &ProgressSink) == CURLE_OK &&
+               curl_easy_setopt(h, CURLOPT_XFERINFODATA, &bridge) == CURLE_OK;
+  if (ready && progress) ready = curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L) == CURLE_OK;
   if (!ready || curl_easy_perform(h) != CURLE_OK) return false;
   long status = 0;
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);

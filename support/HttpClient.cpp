@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "support/FileSystem.h"
+#include "support/WorkerStop.h"
 
 namespace {
 
@@ -17,10 +18,6 @@ struct SlistDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 using HeaderList = std::unique_ptr<curl_slist, SlistDeleter>;
-
-struct FileCloser {
-  void operator()(FILE* file) const { fclose(file); }
-};
 
 bool Append(HeaderList& list, const std::string& line) {
   curl_slist* grown = curl_slist_append(list.get(), line.c_str());
@@ -67,7 +64,9 @@ bool CHttpClient::InitLibCurl(const char* cookieFile) {
             curl_easy_setopt(handle, CURLOPT_HEADERDATA, this) == CURLE_OK &&
             curl_easy_setopt(handle, CURLOPT_HEADER, 0L) == CURLE_OK &&
             curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L) == CURLE_OK &&
-            curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK;
+            curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
+            curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
+            curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &CHttpClient::StopSink) == CURLE_OK;
   if (ok && cookieFile && *cookieFile) {
     ok = curl_easy_setopt(handle, CURLOPT_COOKIEFILE, cookieFile) == CURLE_OK &&
          curl_easy_setopt(handle, CURLOPT_COOKIEJAR, cookieFile) == CURLE_OK;
@@ -104,6 +103,8 @@ int CHttpClient::Request(const std::string& url, HttpMethod method, std::string&
 
   bool hasScheme = url.find("http://") != std::string::npos || url.find("https://") != std::string::npos;
   bool ok = Perform(hasScheme ? url : "http://" + url, method, extraHeaders);
+  // A file that did not receive the whole body must not pass for one.
+  if (!ok && !downloadPath.empty()) DeleteFileW(downloadPath.c_str());
   int status = ResponseCode();
   if (ok) {
     outText = bodyText_;
@@ -146,6 +147,8 @@ bool CHttpClient::Perform(const std::string& url, HttpMethod method, const char*
   if (result == CURLE_OK) result = curl_easy_perform(handle);
   // The list dies with this call; the handle must not keep pointing at it.
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, nullptr);
+  // Buffered bytes that cannot be written are a write failure too.
+  if (downloadFile_ && fclose(downloadFile_.release()) != 0 && result == CURLE_OK) result = CURLE_WRITE_ERROR;
   if (result != CURLE_OK) {
     errorText_ = curl_easy_strerror(result);
     return false;
@@ -180,13 +183,17 @@ size_t CHttpClient::BodySink(char* data, size_t size, size_t count, void* client
   size_t bytes = size * count;
   if (self->downloadPath_.empty()) {
     self->bodyText_.append(data, bytes);
-  } else {
-    // Opened per chunk; a chunk that cannot be written is dropped and the
-    // transfer goes on.
-    std::unique_ptr<FILE, FileCloser> file(_wfopen(self->downloadPath_.c_str(), L"ab+"));
-    if (file) fwrite(data, 1, bytes, file.get());
+    return bytes;
   }
-  return bytes;
+  // Opened at the first chunk, so an empty body makes no file. A chunk that
+  // cannot be written is reported short, which fails the transfer.
+  if (!self->downloadFile_) self->downloadFile_.reset(_wfopen(self->downloadPath_.c_str(), L"wb"));
+  if (!self->downloadFile_) return 0;
+  return fwrite(data, 1, bytes, self->downloadFile_.get());
+}
+
+int CHttpClient::StopSink(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return WorkerStopRequested() ? 1 : 0;
 }
 
 size_t CHttpClient::HeaderSink(char* data, size_t size, size_t count, void* client) {

@@ -4,6 +4,7 @@
 // browser-like header lines, posts a body or gets a resource, and keeps the
 // reply body in memory or appends it to a file. Nothing here throws:
 // failures come back as false, a status of 0 and a text.
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,9 +52,14 @@ class CHttpClient {
   struct EasyHandleDeleter {
     void operator()(void* handle) const;
   };
+  struct FileCloser {
+    void operator()(FILE* file) const { fclose(file); }
+  };
 
   static size_t BodySink(char* data, size_t size, size_t count, void* client);
   static size_t HeaderSink(char* data, size_t size, size_t count, void* client);
+  // Ends the transfer when the worker is asked to stop.
+  static int StopSink(void*, long long, long long, long long, long long);
 
   std::unique_ptr<void, EasyHandleDeleter> handle_;
   std::string headerText_;
@@ -61,4 +67,5 @@ class CHttpClient {
   std::string errorText_;
   std::string postData_;
   std::wstring downloadPath_;
+  std::unique_ptr<FILE, FileCloser> downloadFile_;  // open during a transfer into downloadPath_
 };

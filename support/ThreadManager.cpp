@@ -2,13 +2,29 @@
 
 #include <process.h>
 
-#include <vector>
+#include "support/WorkerStop.h"
 
 namespace {
+
+// How long a thread that is leaving, or one ended by force, gets to be gone.
 const DWORD kEndWaitMs = 5000;
+
+bool Advance(std::atomic<int>* phase, int from, int to) {
+  return phase && phase->compare_exchange_strong(from, to);
+}
+
+DWORD RemainingMs(ULONGLONG deadline) {
+  ULONGLONG now = GetTickCount64();
+  return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+}
+
 }  // namespace
 
+CWindowMultiThreadManager::CWindowMultiThreadManager(DWORD stopWaitMs)
+    : stopWaitMs_(stopWaitMs), stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
 CWindowMultiThreadManager::~CWindowMultiThreadManager() {
+  TerminateAll();
   CAutoLock lock1(handlesLock_);
   for (auto& entry : handles_) CloseHandle(entry.second);
   handles_.clear();
@@ -24,6 +40,7 @@ DWORD CWindowMultiThreadManager::StartThread(WorkerFunction function, void* argu
     handles_[id] = handle;
     CAutoLock lock2(functionsLock_);
     functions_[id] = function;
+    phases_[id].store(kNotStarted);
     CAutoLock lock3(argumentsLock_);
     arguments_[id] = argument;
   }
@@ -39,21 +56,30 @@ unsigned __stdcall CWindowMultiThreadManager::ThreadEntry(void* manager) {
 void CWindowMultiThreadManager::RunCurrentThread() {
   DWORD id = GetCurrentThreadId();
   WorkerFunction function = nullptr;
+  std::atomic<int>* phase = nullptr;
   void* argument = nullptr;
   {
     CAutoLock lock2(functionsLock_);
     auto found = functions_.find(id);
-    if (found != functions_.end()) {
-      function = found->second;
-      started_.insert(id);
-    }
+    if (found != functions_.end()) function = found->second;
+    auto record = phases_.find(id);
+    if (record != phases_.end()) phase = &record->second;
   }
   {
     CAutoLock lock3(argumentsLock_);
     auto found = arguments_.find(id);
     if (found != arguments_.end()) argument = found->second;
   }
-  if (function) function(argument);
+  if (function && Advance(phase, kNotStarted, kInFunction)) {
+    SetWorkerStopEvent(stopEvent_.Get());
+    function(argument);
+    SetWorkerStopEvent(nullptr);
+    if (!Advance(phase, kInFunction, kFunctionDone)) {
+      // TerminateAll has claimed this thread and is ending it; it also drops
+      // the records, so touch nothing more.
+      for (;;) Sleep(INFINITE);
+    }
+  }
   RemoveThread(id);
 }
 
@@ -66,48 +92,61 @@ void CWindowMultiThreadManager::RemoveThread(DWORD id) {
   }
   CAutoLock lock2(functionsLock_);
   functions_.erase(id);
-  started_.erase(id);
+  phases_.erase(id);
   CAutoLock lock3(argumentsLock_);
   arguments_.erase(id);
 }
 
 void CWindowMultiThreadManager::TerminateAll() {
-  std::vector<HANDLE> notStarted;
-  {
-    // All three locks are held for the sweep: a thread ended while it held a
-    // table lock would leave that lock taken for good.
-    CAutoLock lock1(handlesLock_);
-    CAutoLock lock2(functionsLock_);
-    CAutoLock lock3(argumentsLock_);
-    for (auto& entry : handles_) {
-      if (started_.count(entry.first)) {
-        EndStartedThread(entry.second);
-      } else {
-        // Still being set up by the system (maybe holding the loader lock):
-        // ending it there could hang the process's exit, so it is told to
-        // skip its function instead.
-        functions_.erase(entry.first);
-        notStarted.push_back(entry.second);
-      }
-    }
-    handles_.clear();
-  }
-  for (HANDLE handle : notStarted) {
-    WaitForSingleObject(handle, kEndWaitMs);
-    CloseHandle(handle);
-  }
+  SetEvent(stopEvent_.Get());
+  std::vector<Snapshot> threads = SnapshotAndSkipUnstarted();
+  ULONGLONG deadline = GetTickCount64() + stopWaitMs_;
+  for (const Snapshot& thread : threads) WaitForSingleObject(thread.handle.Get(), RemainingMs(deadline));
+  EndByForceIfStillInFunction(threads);
+  // Threads in their own bookkeeping need the table locks, released above.
+  deadline = GetTickCount64() + kEndWaitMs;
+  for (const Snapshot& thread : threads) WaitForSingleObject(thread.handle.Get(), RemainingMs(deadline));
+  ResetEvent(stopEvent_.Get());
 }
 
-void CWindowMultiThreadManager::EndStartedThread(HANDLE handle) {
-  // Ending a thread is asynchronous: wait (bounded) until it is really gone,
-  // so none runs on into the manager or its arguments after this returns.
-  if (TerminateThread(handle, 0)) WaitForSingleObject(handle, kEndWaitMs);
-  CloseHandle(handle);
+std::vector<CWindowMultiThreadManager::Snapshot> CWindowMultiThreadManager::SnapshotAndSkipUnstarted() {
+  std::vector<Snapshot> threads;
+  CAutoLock lock1(handlesLock_);
+  CAutoLock lock2(functionsLock_);
+  for (auto& entry : handles_) {
+    // A thread the system is still starting may hold the loader lock: it is
+    // told to skip its function, never ended.
+    auto phase = phases_.find(entry.first);
+    if (phase != phases_.end()) Advance(&phase->second, kNotStarted, kSkip);
+    HANDLE copy = nullptr;
+    if (DuplicateHandle(GetCurrentProcess(), entry.second, GetCurrentProcess(), &copy, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS)) {
+      threads.push_back({entry.first, CScopedHandle(copy)});
+    }
+  }
+  return threads;
+}
+
+void CWindowMultiThreadManager::EndByForceIfStillInFunction(const std::vector<Snapshot>& threads) {
+  CAutoLock lock1(handlesLock_);
+  CAutoLock lock2(functionsLock_);
+  CAutoLock lock3(argumentsLock_);
+  for (const Snapshot& thread : threads) {
+    if (WaitForSingleObject(thread.handle.Get(), 0) == WAIT_OBJECT_0) continue;
+    auto phase = phases_.find(thread.id);
+    if (phase == phases_.end() || !Advance(&phase->second, kInFunction, kBeingEnded)) continue;
+    // The last resort, for a worker that ignored the stop request for the
+    // whole wait: ending a thread can leave a lock it holds (the heap's, the
+    // runtime's, a library's) taken for good. It never holds the table
+    // locks here, and once claimed it never touches the records again.
+    if (TerminateThread(thread.handle.Get(), 0)) WaitForSingleObject(thread.handle.Get(), kEndWaitMs);
+    RemoveThread(thread.id);
+  }
 }
 
 size_t CWindowMultiThreadManager::RecordedCount() {
   CAutoLock lock1(handlesLock_);
   CAutoLock lock2(functionsLock_);
   CAutoLock lock3(argumentsLock_);
-  return handles_.size() + functions_.size() + arguments_.size();
+  return handles_.size() + functions_.size() + phases_.size() + arguments_.size();
 }

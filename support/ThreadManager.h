@@ -3,16 +3,22 @@
 // while it runs, so the owning window can end whatever is left at teardown.
 #include <windows.h>
 
+#include <atomic>
 #include <map>
-#include <set>
+#include <vector>
 
 #include "support/CriticalSection.h"
+#include "support/ScopedHandles.h"
 
 typedef void (*WorkerFunction)(void* argument);
 
 class CWindowMultiThreadManager {
  public:
-  CWindowMultiThreadManager() = default;
+  // How long TerminateAll waits for workers to end by themselves.
+  static constexpr DWORD kDefaultStopWaitMs = 3000;
+
+  explicit CWindowMultiThreadManager(DWORD stopWaitMs = kDefaultStopWaitMs);
+  // Ends what still runs (TerminateAll) before the tables go.
   virtual ~CWindowMultiThreadManager();
   CWindowMultiThreadManager(const CWindowMultiThreadManager&) = delete;
   CWindowMultiThreadManager& operator=(const CWindowMultiThreadManager&) = delete;
@@ -20,25 +26,39 @@ class CWindowMultiThreadManager {
   // The id the worker sees as its own; 0 when no thread could be made. The
   // argument is not owned.
   DWORD StartThread(WorkerFunction function, void* argument);
-  // Ends every recorded thread at once, without letting it clean up; a
-  // thread that has not reached its function yet never runs it.
+  // Asks every worker to stop (WorkerStopRequested, WorkerPause) and waits
+  // for them within the stop wait; a thread not yet in its function never
+  // runs it. Only a worker still inside its function after the wait is
+  // ended by force. Workers started afterwards run normally.
   void TerminateAll();
   void RemoveThread(DWORD id);
 
-  // How many threads are recorded; for tests and diagnostics.
+  // How many records the tables hold; for tests and diagnostics.
   size_t RecordedCount();
 
  private:
+  // Where a worker thread is; moved only by compare-and-swap so the thread
+  // and TerminateAll agree on who goes on.
+  enum Phase : int { kNotStarted, kInFunction, kFunctionDone, kSkip, kBeingEnded };
+
+  struct Snapshot {
+    DWORD id;
+    CScopedHandle handle;  // a duplicate: the record's own may be closed meanwhile
+  };
+
   static unsigned __stdcall ThreadEntry(void* manager);
   void RunCurrentThread();
-  void EndStartedThread(HANDLE handle);
+  std::vector<Snapshot> SnapshotAndSkipUnstarted();
+  void EndByForceIfStillInFunction(const std::vector<Snapshot>& threads);
 
+  const DWORD stopWaitMs_;
+  CScopedHandle stopEvent_;
   // Locks are taken in the order 1, 2, 3 whenever more than one is held.
   CCriticalSection handlesLock_;    // 1
   CCriticalSection functionsLock_;  // 2
   CCriticalSection argumentsLock_;  // 3
   std::map<DWORD, HANDLE> handles_;
   std::map<DWORD, WorkerFunction> functions_;
-  std::set<DWORD> started_;  // threads that took their function; lock 2
+  std::map<DWORD, std::atomic<int>> phases_;  // lock 2
   std::map<DWORD, void*> arguments_;
 };

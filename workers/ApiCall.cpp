@@ -9,6 +9,7 @@
 
 #include "ApiBases.h"
 #include "support/HttpClient.h"
+#include "support/WorkerStop.h"
 #include "support/LogFile.h"
 #include "support/Md5.h"
 #include "support/Text.h"
@@ -49,8 +50,8 @@ ApiReply ApiCall(const std::string& primaryPath, const std::string& fallbackPath
   client.SetPostData(body);
   reply.status = client.Request(std::string(kPrimaryApiBase) + primaryPath, HttpMethod::Post, reply.text,
                                 headers.c_str());
-  if (!IsAnswer(reply)) {
-    Sleep(kFallbackPauseMs);
+  // A worker asked to stop skips the fallback host.
+  if (!IsAnswer(reply) && WorkerPause(kFallbackPauseMs)) {
     if (logFirstFailure) LOG_TEXT(Utf8ToWide(reply.text));
     client.SetPostData(body);
     reply.status = client.Request(std::string(kFallbackApiBase) + fallbackPath, HttpMethod::Post, reply.text,

@@ -36,8 +36,8 @@ bool DownloadUrlToFile(const std::string& url, const std::wstring& path, bool re
       complete = transportError.empty();
     }
   }
-  if (!complete || status < 200 || status > 300) DeleteFileW(path.c_str());
-  if (IsFile(path)) return true;
+  if (complete && status >= 200 && status <= 300 && IsFile(path)) return true;
+  DeleteFileW(path.c_str());
   LOG_LINE(L"%s下载失败%s,%ld", AnsiToWide(url).c_str(), path.c_str(), static_cast<long>(status));
   return false;
 }

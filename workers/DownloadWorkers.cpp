@@ -16,6 +16,7 @@
 #include "support/Md5.h"
 #include "support/PathHelpers.h"
 #include "support/Text.h"
+#include "support/WorkerStop.h"
 #include "workers/DownloadQueue.h"
 #include "workers/DownloadUrlToFile.h"
 #include "workers/GameLocator.h"
@@ -180,7 +181,7 @@ void DownloadWorker(void*) {
   const DWORD threadId = GetCurrentThreadId();
   CMd5A md5;
   DownloadItem item;
-  while (PopDownloadItem(item)) {
+  while (!WorkerStopRequested() && PopDownloadItem(item)) {
     bool current = false;
     try {
       current = FetchItem(item, md5);
@@ -189,10 +190,10 @@ void DownloadWorker(void*) {
     }
     if (current) {
       QueueSpeed(threadId, 0);
-    } else {
+    } else if (!WorkerStopRequested()) {
       ReportFileFailure();
     }
   }
-  Sleep(kEndPauseMs);
+  if (!WorkerPause(kEndPauseMs)) return;
   QueueNumbers(&CMainWnd::on_download_worker_done, threadId, &g_gameRoot);
 }

@@ -10,6 +10,7 @@
 #include "support/CriticalSection.h"
 #include "support/FileSystem.h"
 #include "support/Registry.h"
+#include "support/WorkerStop.h"
 
 std::wstring g_gameRoot;
 
@@ -151,6 +152,8 @@ std::wstring ScanDrivesForGame() {
     }
   }
   for (const std::wstring& folder : levelOne) {
+    // A scan of large drives is the locator's one long step.
+    if (WorkerStopRequested()) return std::wstring();
     for (const std::wstring& name : VisibleSubfolders(folder)) {
       if (IsScannedFolder(name)) candidates.push_front(folder + L"\\" + name);
     }

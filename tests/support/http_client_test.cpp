@@ -3,6 +3,7 @@
 #include "support/DownloadFile.h"
 #include "support/FileSystem.h"
 #include "support/HttpClient.h"
+#include "support/ScopedHandles.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
@@ -274,6 +275,22 @@ TEST_F(HttpClientTest, FailedTransferStillEmptiesTheFile) {
   EXPECT_EQ(client.Request("http://127.0.0.1:1/file.bin", HttpMethod::Get, text, nullptr, path), 0);
   EXPECT_EQ(text, curl_easy_strerror(CURLE_COULDNT_CONNECT));
   EXPECT_FALSE(FileExists(path));
+}
+
+// A body that cannot be written is a failed transfer, not a file with holes.
+TEST_F(HttpClientTest, UnwritableBodyFailsTheTransfer) {
+  ASSERT_TRUE(demo_.PutFile("update/big.bin", Pattern(300000)));
+  const std::wstring path = folder_ / L"held.bin";
+  WriteTestFile(path, "held by another program");
+  CScopedHandle held(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held.Valid());
+  CHttpClient client;
+  ASSERT_TRUE(client.InitLibCurl());
+  std::string text;
+  EXPECT_EQ(client.Request(CDemoService::FilesUrl("update/big.bin"), HttpMethod::Get, text, nullptr, path), 200);
+  EXPECT_EQ(text, curl_easy_strerror(CURLE_WRITE_ERROR));
+  held.Reset();
+  EXPECT_EQ(FileBytes(path), "held by another program");
 }
 
 TEST_F(HttpClientTest, StalledServerEndsInTimeout) {

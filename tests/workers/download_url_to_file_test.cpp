@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/FileSystem.h"
+#include "support/ScopedHandles.h"
 #include "tests/common/DemoService.h"
 #include "tests/common/TestLog.h"
 #include "tests/support/TestFolder.h"
@@ -20,7 +21,9 @@ namespace {
 
 [[maybe_unused]] testing::Environment* const kCurl = testing::AddGlobalTestEnvironment(new CCurlEnvironment);
 
-enum class AtPath { Nothing, OldFile, Folder };
+// LockedFile: an old file another program holds open without sharing, so
+// it can be neither deleted nor written.
+enum class AtPath { Nothing, OldFile, Folder, LockedFile };
 
 TEST(DownloadUrlToFileTest, ResultMeansTheWholeFileIsThere) {
   CDemoService demo;
@@ -43,6 +46,8 @@ TEST(DownloadUrlToFileTest, ResultMeansTheWholeFileIsThere) {
       {"no server", "http://127.0.0.1:1/dlu.bin", AtPath::Nothing, true, false, "<missing>", false},
       {"empty url", "", AtPath::OldFile, true, false, "old", false},
       {"folder at the path", CDemoService::FilesUrl("dlu/served.bin"), AtPath::Folder, true, false, "<missing>", true},
+      {"file that cannot be written", CDemoService::FilesUrl("dlu/served.bin"), AtPath::LockedFile, true, false, "old",
+       true},
       {"folder at the path without replace", CDemoService::FilesUrl("dlu/served.bin"), AtPath::Folder, false, false,
        "<missing>", true},
   };
@@ -53,13 +58,19 @@ TEST(DownloadUrlToFileTest, ResultMeansTheWholeFileIsThere) {
     CTestLog log(L"url-to-file");
     CTestFolder folder(L"url-to-file");
     const std::wstring path = folder / L"list.json";
-    if (c.before == AtPath::OldFile) {
+    if (c.before == AtPath::OldFile || c.before == AtPath::LockedFile) {
       ASSERT_TRUE(WriteTestBytes(path, "old"));
     } else if (c.before == AtPath::Folder) {
       ASSERT_TRUE(CreateDirectoryTree(path));
     }
+    CScopedHandle lock;
+    if (c.before == AtPath::LockedFile) {
+      lock.Reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      ASSERT_TRUE(lock.Valid());
+    }
 
     EXPECT_EQ(DownloadUrlToFile(c.url, path, c.replace), c.result);
+    lock.Reset();
     if (c.before == AtPath::Folder) {
       EXPECT_TRUE(IsFolder(path));
     } else {
