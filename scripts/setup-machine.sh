@@ -8,7 +8,7 @@ packages=(
   wine wine64 wine32:i386 xvfb xauth x11-utils fonts-wqy-microhei
   libz-mingw-w64-dev libstb-dev googletest
   cmake ninja-build make perl python3 python3-pil dpkg-dev
-  nginx-light openssl xdotool imagemagick aria2 hyperfine curl
+  nginx-light openssl xdotool imagemagick aria2 hyperfine curl zip
 )
 
 need_update=0

@@ -1,8 +1,9 @@
 #pragma once
-// The program's own reader for standard zip archives: the central directory
-// is read once at open, entries stored or deflate-compressed are extracted
-// with zlib's raw inflate. Every offset and size taken from the archive is
-// checked against the bytes at hand, so a damaged archive ends in a result.
+// The program's own reader for standard zip archives, in the plain or the
+// zip64 form: the central directory is read once at open, entries stored or
+// deflate-compressed are extracted with zlib's raw inflate. Every offset and
+// size taken from the archive is checked against the bytes at hand, so a
+// damaged archive ends in a result.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -15,7 +16,7 @@ enum class ZipResult {
     Ok = 0,
     MoreData,         // the buffer was filled but the entry holds more
     OpenFailed,       // the zip file could not be read
-    BadArchive,       // no end record, or the directory lies outside the bytes
+    BadArchive,       // no end record, a damaged zip64 record, or the directory lies outside the bytes
     NotFound,         // no entry of that name or index
     BadEntry,         // local header or data outside the bytes, sizes inconsistent
     Unsupported,      // a compression method other than stored or deflate
@@ -23,14 +24,16 @@ enum class ZipResult {
     DataError,        // the compressed data or its checksum is wrong
 };
 
+// Sizes and the offset as the directory gives them, zip64 values included,
+// so a value beyond the bytes at hand is refused rather than cut to 32 bits.
 struct ZipEntry {
     std::wstring name;  // as stored, with "/" separators
     uint16_t flags = 0;
     uint16_t method = 0;
     uint32_t crc = 0;
-    uint32_t compressed_size = 0;
-    uint32_t size = 0;
-    uint32_t local_header = 0;
+    uint64_t compressed_size = 0;
+    uint64_t size = 0;
+    uint64_t local_header = 0;
 };
 
 class ZipArchive {
@@ -61,6 +64,7 @@ public:
 private:
     ZipArchive() = default;
     ZipResult read_directory();
+    ZipResult read_entries(size_t offset, size_t size, uint64_t count);
     ZipResult entry_data(const ZipEntry& entry, const unsigned char*& data) const;
 
     std::vector<unsigned char> owned_;  // the file's bytes when opened from a file
