@@ -1,8 +1,6 @@
 #pragma once
 // Builds a skin snippet (or a skin file) without a window and reads back the
-// rectangles of its named controls. Text controls and the spinner stand in
-// as plain controls of their fixed size, rich edits as plain containers, so
-// the layouts can be checked before those controls exist.
+// rectangles of its named controls.
 #include <windows.h>
 
 #include <cwchar>
@@ -10,25 +8,15 @@
 #include <memory>
 #include <string>
 
-#include "ui/ContainerUI.h"
 #include "ui/ControlUI.h"
 #include "ui/SkinBuilder.h"
 
+// Makes the controls of a test's own element names; the toolkit makes all
+// the others.
 class StandInControls : public ui::ISkinBuilderCallback {
 public:
-    ui::CControlUI* make_custom_control(const std::wstring& name) override {
-        if (extra) {
-            if (ui::CControlUI* control = extra(name)) return control;
-        }
-        if (_wcsicmp(name.c_str(), L"RichEdit") == 0) return new ui::CContainerUI();
-        if (_wcsicmp(name.c_str(), L"Label") == 0 || _wcsicmp(name.c_str(), L"Button") == 0 ||
-            _wcsicmp(name.c_str(), L"Spinner") == 0) {
-            return new ui::CControlUI();
-        }
-        return nullptr;
-    }
+    ui::CControlUI* make_custom_control(const std::wstring& name) override { return extra ? extra(name) : nullptr; }
 
-    // Controls of a test's own element names.
     std::function<ui::CControlUI*(const std::wstring&)> extra;
 };
 

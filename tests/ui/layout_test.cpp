@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "LayoutFixture.h"
@@ -68,18 +69,6 @@ TEST(LayoutArithmeticTest, VerticalFlowTables) {
          10,
          ChildAlign::Start,
          {{15, 26, 103, 56}, {11, 76, 61, 216}}},
-        {"centred children ignore their margins",
-         {0, 0, 390, 480},
-         {Sized(280, 36, {55, 33, 0, 0})},
-         0,
-         ChildAlign::Center,
-         {{55, 33, 335, 69}}},
-        {"right alignment keeps the right margin",
-         {0, 0, 100, 100},
-         {Sized(30, 10, {0, 0, 5, 0})},
-         0,
-         ChildAlign::End,
-         {{65, 0, 95, 10}}},
         {"a spring never gets less than nothing",
          {0, 0, 50, 40},
          {Sized(0, 30), Sized(0, 0), Sized(0, 30)},
@@ -114,21 +103,72 @@ TEST(LayoutArithmeticTest, HorizontalFlowTables) {
          ChildAlign::Start,
          {{26, 19, 52, 45}, {56, 22, 98, 43}, {98, 0, 279, 45}, {279, 21, 303, 45}, {322, 23, 342, 43},
           {352, 21, 376, 45}}},
-        {"two springs centre two buttons",
+        {"two springs centre two buttons, the top margin ignored",
          {0, 0, 330, 40},
-         {Sized(0, 0), Sized(100, 30), Sized(100, 30, {10, 0, 0, 0}), Sized(0, 0)},
+         {Sized(0, 0), Sized(100, 30), Sized(100, 30, {10, 4, 0, 0}), Sized(0, 0)},
          ChildAlign::Center,
          {{0, 0, 60, 40}, {60, 5, 160, 35}, {170, 5, 270, 35}, {270, 0, 330, 40}}},
-        {"bottom alignment keeps the bottom margin",
-         {0, 0, 100, 50},
-         {Sized(10, 10, {0, 0, 0, 5})},
-         ChildAlign::End,
-         {{0, 35, 10, 45}}},
     };
     for (const Case& c : cases) {
         const auto rects = layout_horizontal(c.area, c.children, 0, c.valign, FixedSizes(c.children));
         ASSERT_EQ(rects.size(), c.expected.size()) << c.what;
         for (size_t i = 0; i < rects.size(); ++i) EXPECT_TRUE(SameRect(rects[i], c.expected[i])) << c.what << " #" << i;
+    }
+}
+
+// One child placed across the flow by each alignment. The margins on the two
+// sides differ from each other and from the centred place, so each
+// alignment has its own rectangle and a mix-up cannot pass.
+TEST(LayoutArithmeticTest, AlignmentTables) {
+    struct Case {
+        const char* what;
+        bool vertical;
+        RECT area;
+        LayoutChild child;
+        RECT start, center, end;
+    } cases[] = {
+        {"a 280-wide button in a 390-wide page: centred children ignore their margins",
+         true,
+         {0, 0, 390, 480},
+         Sized(280, 36, {20, 33, 7, 0}),
+         {20, 33, 300, 69},
+         {55, 33, 335, 69},
+         {103, 33, 383, 69}},
+        {"right alignment keeps the right margin, in an area away from the origin",
+         true,
+         {10, 5, 110, 105},
+         Sized(30, 10, {3, 0, 5, 0}),
+         {13, 5, 43, 15},
+         {45, 5, 75, 15},
+         {75, 5, 105, 15}},
+        {"bottom alignment keeps the bottom margin",
+         false,
+         {0, 0, 100, 50},
+         Sized(10, 10, {0, 2, 0, 5}),
+         {0, 2, 10, 12},
+         {0, 20, 10, 30},
+         {0, 35, 10, 45}},
+        {"a 24-high button in a 45-high row away from the origin",
+         false,
+         {5, 100, 95, 145},
+         Sized(24, 24, {4, 5, 0, 3}),
+         {9, 105, 33, 129},
+         {9, 110, 33, 134},
+         {9, 118, 33, 142}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<LayoutChild> children{c.child};
+        const std::pair<ChildAlign, RECT> expected[] = {
+            {ChildAlign::Start, c.start}, {ChildAlign::Center, c.center}, {ChildAlign::End, c.end}};
+        for (const auto& [align, rect] : expected) {
+            const auto rects = c.vertical ? layout_vertical(c.area, children, 0, align, FixedSizes(children))
+                                          : layout_horizontal(c.area, children, 0, align, FixedSizes(children));
+            ASSERT_EQ(rects.size(), 1u) << c.what;
+            EXPECT_TRUE(SameRect(rects[0], rect)) << c.what << ", alignment " << static_cast<int>(align);
+        }
+        EXPECT_FALSE(EqualRect(&c.start, &c.center)) << c.what;
+        EXPECT_FALSE(EqualRect(&c.start, &c.end)) << c.what;
+        EXPECT_FALSE(EqualRect(&c.center, &c.end)) << c.what;
     }
 }
 
@@ -175,10 +215,18 @@ TEST(LayoutSnippetTest, ControlsLandWhereTheirAttributesSay) {
              <Control name="c" height="80" /><Control name="spring" /></VerticalLayout>)",
          {0, 0, 390, 480},
          {{L"a", {0, 0, 390, 34}}, {L"b", {0, 34, 390, 50}}, {L"c", {0, 50, 390, 130}}, {L"spring", {0, 130, 390, 480}}}},
-        {"childalign center puts a 280-wide button at x = 55",
-         LR"(<VerticalLayout childalign="center"><Button name="start" width="280" height="36" padding="55,33" /></VerticalLayout>)",
+        {"childalign center puts a 280-wide button at x = 55 whatever its side paddings",
+         LR"(<VerticalLayout childalign="center"><Button name="start" width="280" height="36" padding="20,33,7,0" /></VerticalLayout>)",
          {0, 0, 390, 480},
          {{L"start", {55, 33, 335, 69}}}},
+        {"childalign right keeps the right padding",
+         LR"(<VerticalLayout childalign="right"><Button name="b" width="100" height="20" padding="20,5,7,0" /></VerticalLayout>)",
+         {0, 0, 390, 100},
+         {{L"b", {283, 5, 383, 25}}}},
+        {"childvalign bottom keeps the bottom padding",
+         LR"(<HorizontalLayout childvalign="bottom"><Control name="c" width="10" height="10" padding="0,2,0,5" /></HorizontalLayout>)",
+         {0, 0, 100, 50},
+         {{L"c", {0, 35, 10, 45}}}},
         {"a floating button is placed by pos, not by the flow",
          LR"(<VerticalLayout><Control name="top" height="40" />
              <Button name="close_btn" float="true" pos="350,24,0,0" width="24" height="24" /></VerticalLayout>)",
