@@ -14,12 +14,6 @@ namespace {
 // file close to the speed of the transform itself.
 constexpr DWORD kFileChunkBytes = 1024 * 1024;
 
-struct Md5Context {
-  uint32_t state[4];
-  uint64_t bitCount;
-  unsigned char buffer[64];
-};
-
 inline uint32_t RotateLeft(uint32_t value, int bits) { return (value << bits) | (value >> (32 - bits)); }
 
 // Windows runs on little-endian processors only, so a message word is the
@@ -189,12 +183,9 @@ std::string HexOfDigest(const unsigned char digest[16]) {
 CMd5A::~CMd5A() = default;
 
 std::string CMd5A::Md5String(const std::string& bytes) {
-  Md5Context context;
-  Md5Init(context);
-  Md5Update(context, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-  unsigned char digest[16];
-  Md5Final(context, digest);
-  return HexOfDigest(digest);
+  CMd5Stream stream;
+  stream.Update(bytes.data(), bytes.size());
+  return stream.Finish();
 }
 
 std::string CMd5A::Md5File(const std::wstring& path) {
@@ -209,20 +200,27 @@ std::string CMd5A::Md5File(const std::wstring& path) {
   } catch (...) {
     return std::string();
   }
-  Md5Context context;
-  Md5Init(context);
+  CMd5Stream stream;
   for (;;) {
     DWORD read = 0;
     // A read that fails part way must not pass for the digest of the
     // whole file: a damaged game file would then count as checked.
-    if (!ReadFile(file.Get(), chunk.data(), kFileChunkBytes, &read, nullptr)) {
-      SecureZeroMemory(&context, sizeof(context));
-      return std::string();
-    }
+    if (!ReadFile(file.Get(), chunk.data(), kFileChunkBytes, &read, nullptr)) return std::string();
     if (read == 0) break;
-    Md5Update(context, chunk.data(), read);
+    stream.Update(chunk.data(), read);
   }
+  return stream.Finish();
+}
+
+CMd5Stream::CMd5Stream() { Md5Init(context_); }
+
+void CMd5Stream::Update(const void* data, size_t length) {
+  Md5Update(context_, static_cast<const unsigned char*>(data), length);
+}
+
+std::string CMd5Stream::Finish() {
   unsigned char digest[16];
-  Md5Final(context, digest);
+  Md5Final(context_, digest);
+  Md5Init(context_);
   return HexOfDigest(digest);
 }

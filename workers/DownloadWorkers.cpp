@@ -17,6 +17,7 @@
 #include "support/PathHelpers.h"
 #include "support/Text.h"
 #include "support/WorkerStop.h"
+#include "workers/ClientPath.h"
 #include "workers/DownloadQueue.h"
 #include "workers/DownloadUrlToFile.h"
 #include "workers/GameLocator.h"
@@ -32,6 +33,7 @@ const wchar_t kListFailed[] = L"文件列表获取失败！";
 const wchar_t kFileFailed[] = L"有文件下载失败，你可以等待全部下载结束后再次下载";
 const wchar_t kClientFolder[] = L"client\\";
 const unsigned long kEndPauseMs = 1000;
+const ULONGLONG kSpeedReportIntervalMs = 100;
 
 // Calls that carry a number rather than an owned payload.
 void QueueNumbers(CMainWnd::Method method, DWORD threadId, void* value) noexcept {
@@ -101,39 +103,39 @@ void ReportFileFailure() {
   if (!g_fileFailureShown.exchange(true)) QueueMainWndText(&CMainWnd::on_download_failed, std::wstring(kFileFailed));
 }
 
-// Whether a list entry's path stays inside the client folder and names a
-// file there.
-bool IsSafeClientPath(const std::wstring& relativePath) {
-  if (relativePath.empty() || relativePath.front() == L'\\' || relativePath.front() == L'/') return false;
-  if (relativePath.find(L':') != std::wstring::npos) return false;
-  size_t start = 0;
-  while (start <= relativePath.size()) {
-    size_t end = relativePath.find_first_of(L"\\/", start);
-    if (end == std::wstring::npos) end = relativePath.size();
-    std::wstring segment = relativePath.substr(start, end - start);
-    // Windows drops trailing dots and blanks from a name, so "..." and ".. "
-    // climb like "..".
-    bool onlyDotsAndBlanks = segment.find_first_not_of(L". ") == std::wstring::npos;
-    if (onlyDotsAndBlanks && segment.find(L"..") != std::wstring::npos) return false;
-    start = end + 1;
-  }
-  return true;
+// A worker's own digest buffer and transfer handle, kept for all its files.
+struct WorkerTools {
+  CMd5A md5;
+  CFileDownloader downloader;
+};
+
+// A fetched file must have the listed digest, whatever the case of its hex
+// letters; an empty "md5" checks nothing.
+bool HasListedDigest(const DownloadItem& item, const std::wstring& local, const std::string& digest) {
+  if (item.md5.empty() || ConvertCase(false, item.md5) == digest) return true;
+  LOG_LINE(L"%s校验失败，应为%s，实为%s", local.c_str(), AnsiToWide(item.md5).c_str(), AnsiToWide(digest).c_str());
+  return false;
 }
 
 // Fetches one item; true when the file is current afterwards.
-bool FetchItem(const DownloadItem& item, CMd5A& md5) {
+bool FetchItem(const DownloadItem& item, WorkerTools& tools) {
   std::wstring relative = Utf8ToWide(item.file);
   if (!IsSafeClientPath(relative)) {
     LOG_LINE(L"%s文件路径不安全，未下载", relative.c_str());
     return false;
   }
   std::wstring local = GameRoot() + kClientFolder + relative;
-  if (md5.Md5File(local) == item.md5) return true;
+  if (tools.md5.Md5File(local) == item.md5) return true;
   DeleteFileW(local.c_str());
   size_t folderEnd = local.find_last_of(L"\\/");
   if (!CreateDirectoryTree(local.substr(0, folderEnd))) return false;
   std::string url = ReplaceAll(g_downloadUrlPrefix + item.file, "\\", "/");
-  return DownloadFile(static_cast<int>(GetCurrentThreadId()), url, local, &ReportDownloadSpeed);
+  std::string digest;
+  if (!tools.downloader.Fetch(static_cast<int>(GetCurrentThreadId()), url, local, &ReportDownloadSpeed, &digest)) {
+    return false;
+  }
+  // A wrong file stays in place: the next run fetches it again.
+  return HasListedDigest(item, local, digest);
 }
 
 // Second half of the coordinator, once the game root is known.
@@ -155,7 +157,14 @@ void FillDownloadQueue(const std::wstring& root) {
 
 }  // namespace
 
-bool ReportDownloadSpeed(int context, int64_t, int64_t, double speed) {
+bool ReportDownloadSpeed(int context, int64_t total, int64_t now, double speed) {
+  // Every report is a round trip to the window; the text it shows changes
+  // no faster than this. The end of a transfer is always reported.
+  thread_local ULONGLONG lastReport = 0;
+  ULONGLONG tick = GetTickCount64();
+  bool finished = total > 0 && now >= total;
+  if (!finished && lastReport != 0 && tick - lastReport < kSpeedReportIntervalMs) return true;
+  lastReport = tick;
   QueueSpeed(static_cast<DWORD>(context), speed);
   return true;
 }
@@ -179,20 +188,19 @@ void LocateAndListWorker(void*) {
 
 void DownloadWorker(void*) {
   const DWORD threadId = GetCurrentThreadId();
-  CMd5A md5;
+  WorkerTools tools;
   DownloadItem item;
   while (!WorkerStopRequested() && PopDownloadItem(item)) {
     bool current = false;
     try {
-      current = FetchItem(item, md5);
+      current = FetchItem(item, tools);
     } catch (...) {
       // Out of memory for a path or a URL: this file fails, the others go on.
     }
-    if (current) {
-      QueueSpeed(threadId, 0);
-    } else if (!WorkerStopRequested()) {
-      ReportFileFailure();
-    }
+    if (WorkerStopRequested()) break;
+    // A failed file's transfer leaves the sum too.
+    QueueSpeed(threadId, 0);
+    if (!current) ReportFileFailure();
   }
   if (!WorkerPause(kEndPauseMs)) return;
   QueueNumbers(&CMainWnd::on_download_worker_done, threadId, &g_gameRoot);

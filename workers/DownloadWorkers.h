@@ -12,13 +12,17 @@ void LocateAndListWorker(void* unused);
 
 // Worker function, kDownloadWorkerCount of them at once; the argument is
 // unused. Takes items until the queue is empty, downloads each file whose
-// local digest differs, reports on_download_speed after every file and
+// local digest differs over one connection kept for all its files, checks
+// the fetched file against the listed digest (a mismatch is a failed file,
+// logged with both digests), reports on_download_speed after every file and
 // on_download_failed for the first failed file of a run, and finally
-// on_download_worker_done with its thread id. A list entry whose path would
-// leave the client folder (empty, absolute, a drive letter or ":" stream, a
-// ".." segment) is never written: it is logged and counts as a failed file.
+// on_download_worker_done with its thread id. A list entry that
+// IsSafeClientPath refuses (it would leave the client folder, open a device
+// or be stored under another name) is never fetched or written: it is
+// logged and counts as a failed file.
 void DownloadWorker(void* unused);
 
 // Progress callback of a worker's transfer: queues on_download_speed with the
-// worker's thread id (context) and the average speed; never aborts.
+// worker's thread id (context) and the average speed, at most about ten
+// times a second and always at the end of a transfer; never aborts.
 bool ReportDownloadSpeed(int context, int64_t total, int64_t now, double speed);

@@ -3,6 +3,7 @@
 #include "support/DownloadFile.h"
 #include "support/FileSystem.h"
 #include "support/HttpClient.h"
+#include "support/Md5.h"
 #include "support/ScopedHandles.h"
 
 #include <curl/curl.h>
@@ -359,6 +360,30 @@ TEST_F(DownloadFileTest, FailuresLeaveNoFile) {
     WriteTestFile(path_, "stale content");
     EXPECT_FALSE(DownloadFile(c.context, c.url, path_, c.progress)) << c.what;
     EXPECT_FALSE(FileExists(path_)) << c.what;
+  }
+}
+
+// One downloader keeps its transfer handle from file to file: a failed
+// transfer leaves nothing behind that spoils the next one, and each digest
+// is of that file's bytes alone.
+TEST_F(DownloadFileTest, OneDownloaderFetchesFileAfterFileWithTheirDigests) {
+  const std::string small = Pattern(3000);
+  ASSERT_TRUE(demo_.PutFile("game/small.bin", small));
+  const std::string failing[] = {CDemoService::FilesUrl("game/missing.bin"),
+                                 CDemoService::FilesUrl("cut/game/data.bin"), "http://127.0.0.1:1/game/data.bin"};
+  CFileDownloader downloader;
+  std::string digest;
+  for (const std::string& url : failing) {
+    digest = "stale";
+    EXPECT_FALSE(downloader.Fetch(1, url, path_, &RecordProgress, &digest)) << url;
+    EXPECT_EQ(digest, "") << url;
+    EXPECT_FALSE(FileExists(path_)) << url;
+    EXPECT_TRUE(downloader.Fetch(1, CDemoService::FilesUrl("redirect/game/data.bin"), path_, nullptr, &digest)) << url;
+    EXPECT_EQ(FileBytes(path_), bytes_) << url;
+    EXPECT_EQ(digest, CMd5A().Md5String(bytes_)) << url;
+    EXPECT_TRUE(downloader.Fetch(1, CDemoService::FilesUrl("game/small.bin"), path_, &RecordProgress, &digest)) << url;
+    EXPECT_EQ(FileBytes(path_), small) << url;
+    EXPECT_EQ(digest, CMd5A().Md5String(small)) << url;
   }
 }
 

@@ -1,5 +1,7 @@
 #include "support/Md5.h"
 
+#include <algorithm>
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -92,4 +94,17 @@ TEST(Md5, FileThatCannotBeOpenedGivesEmptyText) {
   RemoveDirectoryW(folder.c_str());
   EXPECT_EQ(CMd5A().Md5File(TempPath(L"missing.bin")), "");
   EXPECT_EQ(CMd5A().Md5File(L""), "");
+}
+
+// Fed in pieces of every awkward size, the stream gives the digest of the
+// whole, and after Finish it starts over.
+TEST(Md5, StreamInPiecesEqualsTheWhole) {
+  std::string bytes;
+  for (int i = 0; i < 5000; ++i) bytes.push_back(static_cast<char>((i * 131 + 7) & 0xFF));
+  for (size_t piece : {1u, 3u, 63u, 64u, 65u, 127u, 1000u, 4999u}) {
+    CMd5Stream stream;
+    for (size_t at = 0; at < bytes.size(); at += piece) stream.Update(bytes.data() + at, std::min(piece, bytes.size() - at));
+    EXPECT_EQ(stream.Finish(), CMd5A().Md5String(bytes)) << piece;
+    EXPECT_EQ(stream.Finish(), "d41d8cd98f00b204e9800998ecf8427e") << piece;
+  }
 }

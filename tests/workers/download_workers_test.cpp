@@ -285,6 +285,35 @@ TEST_F(DownloadWorkersTest, UpperCaseDigestIsFetchedAtEveryRun) {
   }
 }
 
+// A fetched file whose bytes do not have the listed digest is a failed
+// file: reported once, logged with both digests, left in place and fetched
+// again by the next run.
+TEST_F(DownloadWorkersTest, FetchedFileWithOtherBytesThanListedFails) {
+  std::string served = Serve("wrong.bin", 70000);
+  std::string good = Serve("good.bin", 5000);
+  const std::string listed = Md5("the bytes the list promised");
+  Json::Value list(Json::arrayValue);
+  list.append(Entry("wrong.bin", listed));
+  list.append(Entry("good.bin", Md5(good)));
+  ServeList(list);
+  for (int round = 0; round < 2; ++round) {
+    size_t mark = LogMark();
+    RunRecord run = RunDownload(window_);
+    EXPECT_EQ(run.failures, std::vector<std::wstring>{kFileFailed}) << round;
+    ExpectWorkersEnded(run);
+    EXPECT_EQ(FetchedFiles(mark).count("wrong.bin"), 1u) << round;
+    EXPECT_EQ(ReadTestFile(Local("wrong.bin")), served);
+    EXPECT_EQ(ReadTestFile(Local("good.bin")), good);
+  }
+  std::vector<std::wstring> lines = log_.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  for (const std::wstring& line : lines) {
+    EXPECT_NE(line.find(Local("wrong.bin")), std::wstring::npos) << line;
+    EXPECT_NE(line.find(Utf8ToWide(listed)), std::wstring::npos) << line;
+    EXPECT_NE(line.find(Utf8ToWide(Md5(served))), std::wstring::npos) << line;
+  }
+}
+
 TEST_F(DownloadWorkersTest, MissingFileWithEmptyDigestCountsAsCurrent) {
   Serve("empty-digest.bin", 100);
   std::string bytes = Serve("other.bin", 100);
@@ -434,6 +463,42 @@ TEST_F(DownloadWorkersTest, EntriesOutsideTheClientFolderAreNeverWritten) {
   std::vector<std::wstring> lines = log_.Lines();
   EXPECT_EQ(lines.size(), std::size(unsafe) + 1);
   for (const std::wstring& line : lines) EXPECT_NE(line.find(L"不安全"), std::wstring::npos) << line;
+}
+
+// A device name opens the device instead of a file ("nul.txt" would swallow
+// the download and then read as an empty file), and Windows stores a name
+// with a trailing dot or blank under another name: such entries are refused
+// and logged like the climbing ones.
+TEST_F(DownloadWorkersTest, DeviceNamesAndNamesWindowsChangesAreNeverFetched) {
+  std::map<std::string, std::string> good;
+  for (const char* file : {"a.bin", "sub/b.bin", "c.bin"}) good[file] = Serve(file, 2000);
+  const char* refused[] = {"nul.txt", "sub/COM1.dat", "Con.tar.gz", "aux/x.bin", "lpt9 .log",
+                           "a.bin.",  "c.bin ",       ".",          "sub./b.bin", "sub/./b.bin"};
+  Json::Value list(Json::arrayValue);
+  list.append(Entry("a.bin", Md5(good["a.bin"])));
+  for (const char* file : refused) list.append(Entry(file, Md5("")));
+  list.append(Entry("sub/b.bin", Md5(good["sub/b.bin"])));
+  list.append(Entry("c.bin", Md5(good["c.bin"])));
+  ServeList(list);
+
+  RunRecord run = RunDownload(window_);
+  EXPECT_EQ(run.failures, std::vector<std::wstring>{kFileFailed});
+  ExpectWorkersEnded(run);
+  EXPECT_EQ(FetchedFiles(), (std::multiset<std::string>{"a.bin", "sub/b.bin", "c.bin"}));
+  EXPECT_EQ(FilesUnderRoot(), (std::set<std::wstring>{L"client\\a.bin", L"client\\sub\\b.bin", L"client\\c.bin"}));
+  for (const auto& file : good) EXPECT_EQ(ReadTestFile(Local(file.first)), file.second) << file.first;
+  std::vector<std::wstring> lines = log_.Lines();
+  EXPECT_EQ(lines.size(), std::size(refused));
+  for (const char* file : refused) {
+    const std::wstring line = L"]" + Utf8ToWide(file) + L"文件路径不安全，未下载";
+    size_t matching = 0;
+    for (const std::wstring& logged : lines) {
+      if (logged.size() >= line.size() && logged.compare(logged.size() - line.size(), line.size(), line) == 0) {
+        ++matching;
+      }
+    }
+    EXPECT_EQ(matching, 1u) << file;
+  }
 }
 
 TEST_F(DownloadWorkersTest, NewRunWhileWorkersOfTheLastRunStillRun) {
