@@ -59,7 +59,7 @@ bool read_zip64_end(const unsigned char* bytes, size_t endAt, DirectoryPlace& pl
     if (read32(locator) != kZip64LocatorSignature) return true;
     const uint64_t recordAt = read64(locator + 8);
     if (!fits(recordAt, kZip64EndSize, locatorAt)) return false;
-    const unsigned char* record = bytes + recordAt;
+    const unsigned char* record = bytes + static_cast<size_t>(recordAt);
     const uint64_t recordSize = read64(record + 4);
     if (read32(record) != kZip64EndSignature || recordSize < kZip64EndSize - kZip64EndSizeField ||
         !fits(recordAt + kZip64EndSizeField, recordSize, locatorAt)) {
