@@ -22,6 +22,35 @@ const char kSignSecret[] = "Rq4TzWm8LbX2vKc7";
 
 bool IsAnswer(const ApiReply& reply) { return reply.status >= 200 && reply.status <= 300 && !reply.text.empty(); }
 
+// A missing "code" reads as 0. A JSON true would read as 1 and null as 0,
+// so only numbers count.
+bool ReadEnvelopeCode(const Json::Value& root, int& code) {
+  if (!root.isMember("code")) {
+    code = 0;
+    return true;
+  }
+  const Json::Value& member = root["code"];
+  if (!member.isNumeric()) return false;
+  try {
+    code = member.asInt();
+  } catch (const Json::Exception&) {
+    return false;  // a number beyond the integer range
+  }
+  return true;
+}
+
+// What a refusal tells the user; a message of blanks tells nothing, and the
+// caller then shows its own failure text.
+bool ReadEnvelopeMessage(const Json::Value& root, std::string& message) {
+  message.clear();
+  if (!root.isMember("message")) return true;
+  const Json::Value& member = root["message"];
+  if (!member.isString()) return false;
+  message = member.asString();
+  if (message.find_first_not_of(" \t\r\n") == std::string::npos) message.clear();
+  return true;
+}
+
 }  // namespace
 
 std::string ApiTimestamp() { return std::to_string(static_cast<long long>(_time64(nullptr))); }
@@ -80,13 +109,7 @@ bool JsonMemberText(const Json::Value& object, const char* name, std::string& te
 bool ReadApiEnvelope(const std::string& replyText, ApiEnvelope& envelope) {
   Json::Value root;
   if (!ParseJsonText(replyText, root) || !root.isObject()) return false;
-  const Json::Value& code = root["code"];
-  if (code.isString() || code.isArray() || code.isObject()) return false;
-  try {
-    envelope.code = code.asInt();
-  } catch (const Json::Exception&) {
-    return false;  // a number beyond the integer range
-  }
+  if (!ReadEnvelopeCode(root, envelope.code)) return false;
   if (envelope.code == kApiSuccessCode) return JsonMemberText(root, "data", envelope.data);
-  return JsonMemberText(root, "message", envelope.message);
+  return ReadEnvelopeMessage(root, envelope.message);
 }

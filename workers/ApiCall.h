@@ -41,12 +41,14 @@ ApiReply ApiCall(const std::string& primaryPath, const std::string& fallbackPath
 struct ApiEnvelope {
   int code = 0;         // 0 when missing; a fraction is cut off
   std::string data;     // read when code is kApiSuccessCode
-  std::string message;  // read otherwise
+  std::string message;  // read otherwise; empty when missing or only blanks
 };
 
 // False when the reply is not JSON (comments allowed), not an object, or a
-// member cannot be read as the envelope needs it (a "code" that is a text,
-// an array or an object; a "data" or "message" that is an array or object).
+// member cannot be read as the envelope needs it: a "code" that is present
+// but not a number (a text, true, null, an array, an object) or beyond the
+// integer range, a "data" that is an array or object, a "message" of a
+// refusal that is present but not a text.
 bool ReadApiEnvelope(const std::string& replyText, ApiEnvelope& envelope);
 
 // Parses JSON text, comments allowed; false when it is not JSON.

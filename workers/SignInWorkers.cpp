@@ -39,7 +39,8 @@ void LogReply(const std::string& replyText) noexcept {
   }
 }
 
-// True when the reply was an envelope and its outcome has been queued.
+// True when the reply was an envelope and its outcome has been queued; a
+// refusal without a message to show takes the failure path.
 bool SendCode(std::unique_ptr<std::string> mobile, std::string& replyText) {
   if (!mobile) return false;
   const std::string number = *mobile;
@@ -49,14 +50,16 @@ bool SendCode(std::unique_ptr<std::string> mobile, std::string& replyText) {
   if (!ReadApiEnvelope(replyText, envelope)) return false;
   if (envelope.code == kApiSuccessCode) {
     QueueMainWndCall(&CMainWnd::on_code_sent);
-  } else {
-    QueueMainWndText(&CMainWnd::on_code_failed, Utf8ToWide(envelope.message));
+    return true;
   }
+  if (envelope.message.empty()) return false;
+  QueueMainWndText(&CMainWnd::on_code_failed, Utf8ToWide(envelope.message));
   return true;
 }
 
 // True when the service refused (its message queued) or the sign-in is
-// stored and queued; false for every reply that cannot be used.
+// stored and queued; false for every reply that cannot be used, a refusal
+// without a message included.
 bool SignIn(const char* path, const char* credentialName, std::unique_ptr<SignInRequest> request,
             std::string& replyText) {
   if (!request) return false;
@@ -66,6 +69,7 @@ bool SignIn(const char* path, const char* credentialName, std::unique_ptr<SignIn
   ApiEnvelope envelope;
   if (!ReadApiEnvelope(replyText, envelope)) return false;
   if (envelope.code != kApiSuccessCode) {
+    if (envelope.message.empty()) return false;
     QueueMainWndText(&CMainWnd::on_sign_in_failed, Utf8ToWide(envelope.message));
     return true;
   }

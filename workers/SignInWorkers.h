@@ -21,14 +21,15 @@ struct SignInRequest {
 
 // Worker functions. The argument is a heap std::string holding the mobile
 // number, which the worker frees. Success: on_code_sent. Refused:
-// on_code_failed with the service's message. Failure: logged, then
-// on_code_failed with "网络错误，发送失败".
+// on_code_failed with the service's message. Failure (a refusal without a
+// message among them): logged, then on_code_failed with "网络错误，发送失败".
 void SendCodeWorker(void* mobile);
 // The argument is a heap SignInRequest, freed once the request is sent.
 // Success: the user id is stored in "token2" and in the process, then
 // on_signed_in. Refused: on_sign_in_failed with the service's message,
-// nothing stored. Failure (no answer, malformed reply, no usable user id):
-// logged, then on_sign_in_failed with "登录错误！请稍后重试".
+// nothing stored. Failure (no answer, malformed reply, a refusal without a
+// message, no usable user id): logged, then on_sign_in_failed with
+// "登录错误！请稍后重试".
 void LoginByCodeWorker(void* request);
 void LoginByPasswordWorker(void* request);
 // The argument is a heap std::string holding the stored "token2" (UTF-8),

@@ -145,13 +145,17 @@ TEST_F(SignInWorkersTest, RefusalsQueueTheServiceMessageAndChangeNothing) {
   EXPECT_TRUE(log_.Lines().empty());
 }
 
-TEST_F(SignInWorkersTest, SmsRefusalWithoutMessageGivesAnEmptyText) {
+// An empty tip would tell the user nothing: a refusal without a message
+// shows the call's own failure text and logs the reply.
+TEST_F(SignInWorkersTest, SmsRefusalWithoutMessageShowsTheFailureText) {
   AddFault(Mode("raw", R"({"code":10003})"));
   SendCodeWorker(Text(kDemoMobile));
   TakenCall call = OnlyCall();
   EXPECT_STREQ(MethodName(call.method), "on_code_failed");
-  EXPECT_TRUE(call.hasPayload);
-  EXPECT_EQ(call.text, L"");
+  EXPECT_EQ(call.text, kSendFailed);
+  std::vector<std::wstring> lines = log_.Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find(L"{\"code\":10003}"), std::wstring::npos) << WideToUtf8(lines[0]);
 }
 
 // The SMS call logs its failed first attempt as well as the failure; the
@@ -215,7 +219,19 @@ TEST_F(SignInWorkersTest, SignInRepliesTable) {
       {"numeric user_id", Mode("data", R"({"user_id":12345,"mobile":"13800138000"})"), "12345", L"", false},
       {"text user_id", Mode("data", R"({"user_id":"u-77"})"), "u-77", L"", false},
       {"short data in clear", Envelope("data", R"({"user_id":42})"), "42", L"", false},
-      {"refused without message", Mode("raw", R"({"code":10005})"), nullptr, L"", false},
+      {"refused without message", Mode("raw", R"({"code":10005})"), nullptr, kSignInFailed, true},
+      {"refused with a blank message", Mode("raw", R"({"code":10005,"message":" \t\r\n"})"), nullptr,
+       kSignInFailed, true},
+      {"refused with a null message", Mode("raw", R"({"code":10005,"message":null})"), nullptr, kSignInFailed,
+       true},
+      {"refused with a number as message", Mode("raw", R"({"code":10005,"message":12})"), nullptr, kSignInFailed,
+       true},
+      {"refused with a padded message", Mode("raw", R"({"code":10005,"message":" \u5bc6\u7801 "})"), nullptr,
+       L" 密码 ", false},
+      {"empty envelope", Mode("raw", "{}"), nullptr, kSignInFailed, true},
+      {"code true", Envelope("code", true), nullptr, kSignInFailed, true},
+      {"code true with a message", Mode("raw", R"({"code":true,"message":"x"})"), nullptr, kSignInFailed, true},
+      {"code null", Envelope("code", Json::Value()), nullptr, kSignInFailed, true},
       {"refused with a huge message", Mode("raw", R"({"code":10005,"message":")" + hugeMessage + R"("})"), nullptr,
        Utf8ToWide(hugeMessage), false},
       {"not JSON", Mode("raw", "Bad Gateway"), nullptr, kSignInFailed, true},
@@ -256,7 +272,8 @@ TEST_F(SignInWorkersTest, SignInRepliesTable) {
   }
 }
 
-// The SMS call reads no "data", so only the envelope can fail it.
+// The SMS call reads no "data", so only the envelope can fail it. A
+// failure logs the reply; a refusal shows its message and logs nothing.
 TEST_F(SignInWorkersTest, SmsRepliesTable) {
   Json::Value codeArray(Json::arrayValue);
   codeArray.append(10001);
@@ -266,25 +283,35 @@ TEST_F(SignInWorkersTest, SmsRepliesTable) {
     const char* method;
     const wchar_t* text;
   } kReplies[] = {
+      {"empty envelope", Mode("raw", "{}"), "on_code_failed", kSendFailed},
+      {"code true", Envelope("code", true), "on_code_failed", kSendFailed},
+      {"code null", Envelope("code", Json::Value()), "on_code_failed", kSendFailed},
+      {"refused with a blank message", Mode("raw", R"({"code":10003,"message":"  "})"), "on_code_failed",
+       kSendFailed},
+      {"refused with a message", Mode("raw", R"({"code":10003,"message":"\u9891\u7e41"})"), "on_code_failed",
+       L"频繁"},
       {"data not JSON", Mode("data", "not json"), "on_code_sent", nullptr},
       {"not JSON", Mode("raw", "<html></html>"), "on_code_failed", kSendFailed},
       {"root a number", Mode("raw", "10001"), "on_code_failed", kSendFailed},
       {"code a text", Envelope("code", "10001"), "on_code_failed", kSendFailed},
       {"code an array", Envelope("code", codeArray), "on_code_failed", kSendFailed},
       {"code a fraction", Envelope("code", 10001.0), "on_code_sent", nullptr},
-      {"message a number", Mode("raw", R"({"code":10003,"message":12})"), "on_code_failed", L"12"},
+      {"message a number", Mode("raw", R"({"code":10003,"message":12})"), "on_code_failed", kSendFailed},
       {"message an array", Mode("raw", R"({"code":10003,"message":["x"]})"), "on_code_failed", kSendFailed},
   };
   for (const auto& reply : kReplies) {
     SCOPED_TRACE(reply.name);
     ASSERT_TRUE(demo_.Reset());
     AddFault(reply.mode);
+    CTestLog log(L"sms-replies");
     SendCodeWorker(Text(kDemoMobile));
     TakenCall call = OnlyCall();
     EXPECT_STREQ(MethodName(call.method), reply.method);
     if (reply.text) {
       EXPECT_EQ(call.text, reply.text);
     }
+    const bool failed = reply.text && std::wstring(reply.text) == kSendFailed;
+    EXPECT_EQ(log.Lines().size(), failed ? 1u : 0u);
   }
 }
 
