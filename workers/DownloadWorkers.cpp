@@ -157,13 +157,13 @@ void FillDownloadQueue(const std::wstring& root) {
 
 }  // namespace
 
-bool ReportDownloadSpeed(int context, int64_t total, int64_t now, double speed) {
-  // Every report is a round trip to the window; the text it shows changes
-  // no faster than this. The end of a transfer is always reported.
+bool ReportDownloadSpeed(int context, int64_t, int64_t, double speed) {
+  // Every report is a round trip to the window, and the text it shows
+  // changes no faster than this. The worker's report after each file is
+  // never skipped, so the last word on a transfer always arrives.
   thread_local ULONGLONG lastReport = 0;
   ULONGLONG tick = GetTickCount64();
-  bool finished = total > 0 && now >= total;
-  if (!finished && lastReport != 0 && tick - lastReport < kSpeedReportIntervalMs) return true;
+  if (lastReport != 0 && tick - lastReport < kSpeedReportIntervalMs) return true;
   lastReport = tick;
   QueueSpeed(static_cast<DWORD>(context), speed);
   return true;

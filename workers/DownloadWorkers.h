@@ -24,5 +24,6 @@ void DownloadWorker(void* unused);
 
 // Progress callback of a worker's transfer: queues on_download_speed with the
 // worker's thread id (context) and the average speed, at most about ten
-// times a second and always at the end of a transfer; never aborts.
+// times a second (the worker's own report after each file is not limited);
+// never aborts.
 bool ReportDownloadSpeed(int context, int64_t total, int64_t now, double speed);
