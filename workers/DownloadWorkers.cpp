@@ -138,6 +138,22 @@ bool FetchItem(const DownloadItem& item, WorkerTools& tools) {
   return HasListedDigest(item, local, digest);
 }
 
+// Every report is a round trip to the window, and the text it shows (the
+// speed and the files left) changes no faster than this interval. A zero
+// after a reported speed is never held back, so a finished transfer's share
+// leaves the sum at once; always reports even so.
+void ReportWorkerSpeed(DWORD threadId, double speed, bool always) {
+  thread_local ULONGLONG lastReport = 0;
+  thread_local bool lastWasZero = true;
+  const bool zero = speed < 1;
+  const ULONGLONG tick = GetTickCount64();
+  const bool due = lastReport == 0 || tick - lastReport >= kSpeedReportIntervalMs;
+  if (!always && !due && !(zero && !lastWasZero)) return;
+  lastReport = tick;
+  lastWasZero = zero;
+  QueueSpeed(threadId, speed);
+}
+
 // Second half of the coordinator, once the game root is known.
 void FillDownloadQueue(const std::wstring& root) {
   std::string listUrl = FileListUrl();
@@ -158,14 +174,7 @@ void FillDownloadQueue(const std::wstring& root) {
 }  // namespace
 
 bool ReportDownloadSpeed(int context, int64_t, int64_t, double speed) {
-  // Every report is a round trip to the window, and the text it shows
-  // changes no faster than this. The worker's report after each file is
-  // never skipped, so the last word on a transfer always arrives.
-  thread_local ULONGLONG lastReport = 0;
-  ULONGLONG tick = GetTickCount64();
-  if (lastReport != 0 && tick - lastReport < kSpeedReportIntervalMs) return true;
-  lastReport = tick;
-  QueueSpeed(static_cast<DWORD>(context), speed);
+  ReportWorkerSpeed(static_cast<DWORD>(context), speed, false);
   return true;
 }
 
@@ -199,9 +208,12 @@ void DownloadWorker(void*) {
     }
     if (WorkerStopRequested()) break;
     // A failed file's transfer leaves the sum too.
-    QueueSpeed(threadId, 0);
+    ReportWorkerSpeed(threadId, 0, false);
     if (!current) ReportFileFailure();
   }
+  if (WorkerStopRequested()) return;
+  // The files-left count the window shows is brought up to date.
+  ReportWorkerSpeed(threadId, 0, true);
   if (!WorkerPause(kEndPauseMs)) return;
   QueueNumbers(&CMainWnd::on_download_worker_done, threadId, &g_gameRoot);
 }

@@ -14,9 +14,10 @@ void LocateAndListWorker(void* unused);
 // unused. Takes items until the queue is empty, downloads each file whose
 // local digest differs over one connection kept for all its files, checks
 // the fetched file against the listed digest (a mismatch is a failed file,
-// logged with both digests), reports on_download_speed after every file and
-// on_download_failed for the first failed file of a run, and finally
-// on_download_worker_done with its thread id. A list entry that
+// logged with both digests), reports on_download_speed (speed 0 once a
+// file is done; at most ten reports a second, a zero after a speed and the
+// last one always) and on_download_failed for the first failed file of a
+// run, and finally on_download_worker_done with its thread id. A list entry that
 // IsSafeClientPath refuses (it would leave the client folder, open a device
 // or be stored under another name) is never fetched or written: it is
 // logged and counts as a failed file.
