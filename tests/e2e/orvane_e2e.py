@@ -160,6 +160,13 @@ class Wine:
             raise ValueError(unix_path + " is not on drive C")
         return "C:\\" + relative.replace("/", "\\")
 
+    def main_window_state(self):
+        """How Windows sees the main window: found, iconic, visible, enabled,
+        foreground as integers."""
+        result = self.wine(os.environ["ORVANE_WINDOW_STATE"])
+        pairs = (line.split("=", 1) for line in result.stdout.decode().splitlines() if "=" in line)
+        return {name.strip(): int(value) for name, value in pairs}
+
     def log_path(self):
         return os.path.join(self.temp_dir(), LOG_NAME)
 
