@@ -41,13 +41,14 @@ bool SelfReplaceTarget(const std::wstring& arguments, std::wstring& target) {
   return true;
 }
 
-bool CopyOverRunningProgram(const std::wstring& source, const std::wstring& target, DWORD budgetMs) {
+bool CopyOverRunningProgram(const std::wstring& source, const std::wstring& target, DWORD budgetMs,
+                            CopyFailureReport report) {
   const DWORD start = GetTickCount();
   for (;;) {
     if (CopyFileW(source.c_str(), target.c_str(), FALSE)) return true;
     const DWORD error = GetLastError();
     const DWORD elapsed = GetTickCount() - start;
-    LogFailedCopy(target, error, elapsed);
+    report(target, error, elapsed);
     if (!IsInUse(error) || elapsed >= budgetMs) return false;
     Sleep(kRetryPauseMs);
   }
@@ -60,6 +61,6 @@ void RunSelfReplace(const std::wstring& arguments) {
   Sleep(kFirstWaitMs);
   // Even a copy that never succeeded starts the program there, so the user
   // is not left without one; the log tells why it is still the old version.
-  if (!ownPath.empty()) CopyOverRunningProgram(ownPath, target, kCopyBudgetMs);
+  if (!ownPath.empty()) CopyOverRunningProgram(ownPath, target, kCopyBudgetMs, &LogFailedCopy);
   ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -12,11 +12,16 @@ bool IsSelfReplaceRun(const std::wstring& arguments);
 // there are fewer than two.
 bool SelfReplaceTarget(const std::wstring& arguments, std::wstring& target);
 
+// Told of each failed copy: the system error and the time since the first try.
+typedef void (*CopyFailureReport)(const std::wstring& target, DWORD error, DWORD elapsedMs);
+
 // Copies source over target. While the target is still in use (the old
 // program has not ended yet) the copy is tried again until budgetMs have
-// passed; each failed attempt is written to the log. True once copied.
-bool CopyOverRunningProgram(const std::wstring& source, const std::wstring& target, DWORD budgetMs);
+// passed; every failed attempt is reported. True once copied.
+bool CopyOverRunningProgram(const std::wstring& source, const std::wstring& target, DWORD budgetMs,
+                            CopyFailureReport report);
 
-// The whole run: wait for the old program to end, copy this file over it,
-// start it. Arguments without a target do nothing.
+// The whole run: wait for the old program to end, copy this file over it
+// (logging each failed attempt), start it. Arguments without a target do
+// nothing.
 void RunSelfReplace(const std::wstring& arguments);
