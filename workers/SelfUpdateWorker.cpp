@@ -41,9 +41,10 @@ std::wstring SelfReplaceArguments(const std::wstring& programPath) { return L"up
 
 void SelfUpdateWorker(void* url) {
   std::unique_ptr<std::string> fileUrl(static_cast<std::string*>(url));
+  std::wstring target;
   try {
     const std::wstring programPath = ProgramFilePath();
-    const std::wstring target = programPath.empty() ? std::wstring() : UpdateDownloadPath(programPath);
+    if (!programPath.empty()) target = UpdateDownloadPath(programPath);
     if (fileUrl && !target.empty() && DownloadUrlToFile(*fileUrl, target, true)) {
       // An empty body is no program: starting it would end this one for nothing.
       if (FileLength(target) > 0) {
@@ -51,9 +52,10 @@ void SelfUpdateWorker(void* url) {
         return;
       }
       LOG_LINE(L"%s is empty", target.c_str());
-      DeleteFileW(target.c_str());
     }
   } catch (...) {
   }
+  // Nothing of an earlier or a failed download may be taken for the update.
+  if (!target.empty()) DeleteFileW(target.c_str());
   QueueMainWndCall(&CMainWnd::on_update_failed);
 }
