@@ -1,0 +1,196 @@
+#include "app/MenuWnd.h"
+
+#include <memory>
+#include <string>
+#include <type_traits>
+
+#include "app/MainWnd.h"
+#include "app/MsgBoxWnd.h"
+#include "support/Registry.h"
+#include "ui/ButtonUI.h"
+#include "ui/ControlUI.h"
+#include "ui/SkinBuilder.h"
+#include "workers/SignInWorkers.h"
+
+namespace {
+
+const wchar_t kMenuTitle[] = L"菜单";
+// Popup, visible, clip siblings and children, caption, system menu, sizing
+// frame, minimise and maximise boxes; on_create takes the caption away.
+const DWORD kMenuStyle = 0x96CF0000;
+const int kMenuWidth = 110;
+const int kMenuHeight = 185;
+
+// What a click on each entry hands to the main window; entries not listed
+// (the account) only close the menu.
+struct MenuEntry {
+  const wchar_t* name;
+  CMsgDispatch<CMainWnd>::Method call;
+};
+const MenuEntry kMenuEntries[] = {
+    {L"go_website_btn", &CMainWnd::open_home_page},
+    {L"go_qq_group_btn", &CMainWnd::open_qq_group_page},
+    {L"go_help_btn", &CMainWnd::open_help_page},
+    {L"signout_btn", &CMainWnd::sign_out},
+};
+const wchar_t kAccountEntry[] = L"account_btn";
+
+struct MenuDeleter {
+  void operator()(HMENU menu) const { ::DestroyMenu(menu); }
+};
+using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
+
+}  // namespace
+
+// Topmost, as drop-downs are: the system may restack the window beneath
+// while the menu's surface becomes layered (Wine raises a window its old
+// surface uncovered), and a click must still land on the menu.
+HWND CMenuWnd::create_menu() { return create(nullptr, kMenuTitle, kMenuStyle, WS_EX_TOPMOST, 0, 0, 0, 0); }
+
+LRESULT CMenuWnd::handle_message(UINT msg, WPARAM wparam, LPARAM lparam) {
+  switch (msg) {
+    case WM_CREATE:
+      on_create();
+      return 0;
+    case WM_KILLFOCUS:
+      close(0);
+      break;
+    case WM_NCCALCSIZE:
+      return 0;
+    case WM_NCHITTEST:
+      return on_nc_hit_test(hwnd(), manager_, POINT{static_cast<short>(LOWORD(lparam)),
+                                                    static_cast<short>(HIWORD(lparam))});
+    case WM_NCACTIVATE:
+      // Nothing to draw in the non-client area; a deactivation must still be
+      // allowed to happen (FALSE would refuse it).
+      return wparam == FALSE ? TRUE : FALSE;
+    case WM_NCLBUTTONDBLCLK:
+      return 0;
+    case WM_KEYDOWN:
+      if (wparam == VK_ESCAPE) close(0);
+      return 0;
+    case WM_SYSCOMMAND:
+      return on_sys_command(wparam, lparam);
+    default:
+      break;
+  }
+  LRESULT result = 0;
+  if (manager_.handle_window_message(msg, wparam, lparam, result)) return result;
+  return ui::CNativeWindow::handle_message(msg, wparam, lparam);
+}
+
+void CMenuWnd::on_create() {
+  const LONG style = ::GetWindowLongW(hwnd(), GWL_STYLE);
+  ::SetWindowLongW(hwnd(), GWL_STYLE, (style & ~WS_CAPTION) | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+  manager_.bind_window(hwnd());
+  // The skin's own caption value ("0") replaces this: the menu has no drag
+  // area.
+  manager_.set_caption_rect(RECT{0, 0, 0, 35});
+  ui::CSkinBuilder builder;
+  ui::CControlUI* root = builder.build(L"menu.xml", nullptr, &manager_);
+  if (!root) return;
+  manager_.attach_root(root);
+  manager_.add_listener(this);
+}
+
+LRESULT CMenuWnd::on_sys_command(WPARAM command, LPARAM lparam) {
+  switch (command & 0xFFF0) {
+    case SC_CLOSE:
+      close(0);
+      return 0;
+    case SC_KEYMENU:
+      return 0;
+    default:
+      return ::DefWindowProcW(hwnd(), WM_SYSCOMMAND, command, lparam);
+  }
+}
+
+void CMenuWnd::on_menu_init() {
+  RECT main{};
+  ::GetWindowRect(mainWindow_, &main);
+  ::SetWindowPos(hwnd(), nullptr, main.left + kMenuOffsetX, main.top + kMenuOffsetY, kMenuWidth, kMenuHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  std::wstring account;
+  RegistryRead(HKEY_CURRENT_USER, kSettingsKey, kAccountValue, REG_SZ, account);
+  if (ui::CControlUI* button = manager_.find_control(kAccountEntry)) {
+    button->set_text(account);
+    button->set_tooltip(account);
+  }
+}
+
+void CMenuWnd::on_click(const std::wstring& sender) {
+  if (sender == kAccountEntry) {
+    close(0);
+    return;
+  }
+  for (const MenuEntry& entry : kMenuEntries) {
+    if (sender != entry.name) continue;
+    if (g_mainWnd) g_mainWnd->post_call(g_mainWnd->native_handle(), entry.call, 0, nullptr);
+    close(0);
+    return;
+  }
+}
+
+void CMenuWnd::notify(ui::TNotify& msg) {
+  if (msg.type == ui::kNotifyWindowInit) {
+    on_menu_init();
+  } else if (msg.type == ui::kNotifyClick && msg.sender) {
+    on_click(msg.sender->name());
+  }
+}
+
+void show_account_menu(HWND mainWindow) {
+  {
+    CMenuWnd menu(mainWindow);
+    if (menu.create_menu()) menu.show_modal();
+  }
+  ::SetFocus(mainWindow);
+}
+
+namespace {
+
+void raise_window(HWND window) {
+  ::ShowWindow(window, SW_SHOWNORMAL);
+  ::BringWindowToTop(window);
+  ::SetForegroundWindow(window);
+}
+
+UINT track_tray_menu(HWND mainWindow) {
+  POINT at{};
+  ::GetCursorPos(&at);
+  MenuHandle menu(::CreatePopupMenu());
+  if (!menu) return 0;
+  ::AppendMenuW(menu.get(), MF_STRING, kTrayCommandShow, L"显示主窗口");
+  ::AppendMenuW(menu.get(), MF_STRING, kTrayCommandExit, L"退出程序");
+  // Without the foreground the popup would not close when the user clicks
+  // elsewhere.
+  ::SetForegroundWindow(mainWindow);
+  const UINT command =
+      static_cast<UINT>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD, at.x, at.y, 0, mainWindow, nullptr));
+  // Lets the system finish the menu's focus change before anything else.
+  ::PostMessageW(mainWindow, WM_NULL, 0, 0);
+  return command;
+}
+
+}  // namespace
+
+UINT on_tray_notify(HWND mainWindow, LPARAM mouseMessage) {
+  switch (mouseMessage) {
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+      raise_window(mainWindow);
+      return 0;
+    case WM_RBUTTONDOWN:
+      switch (track_tray_menu(mainWindow)) {
+        case kTrayCommandShow:
+          ::ShowWindow(mainWindow, SW_SHOWNORMAL);
+          return 0;
+        case kTrayCommandExit:
+          return kTrayCommandExit;
+        default:
+          return 0;
+      }
+    default:
+      return 0;
+  }
+}
