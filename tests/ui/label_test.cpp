@@ -75,10 +75,13 @@ TEST(LabelTest, AttributesSetStyleColoursAndMargins) {
     EXPECT_EQ(label.interface_of(L"Label"), &label);
 }
 
+// The skins' own default font: a system default without Chinese glyphs
+// would measure the wrapped text as one line.
 TEST(LabelTest, SizeFollowsTheTextLineOrTheWrappedText) {
     TestSkinWindow window;
     ASSERT_TRUE(window.open(
-        LR"(<VerticalLayout>
+        LR"(<Window><Font id="0" name="微软雅黑" size="12" default="true" />
+            <VerticalLayout>
               <Label name="line" text="Mir M韩服" textpadding="0,3,0,2" />
               <Label name="fixed" text="x" width="50" height="20" />
               <Label name="wide" text="a much longer single line" />
@@ -86,7 +89,7 @@ TEST(LabelTest, SizeFollowsTheTextLineOrTheWrappedText) {
                      text="一段很长很长的提示文字，需要换行才能放得下，一段很长很长的提示文字，需要换行才能放得下，一段很长很长的提示文字。" />
               <Label name="short_wrapped" multiline="true" minheight="150" maxheight="150" text="短" />
               <Control />
-            </VerticalLayout>)",
+            </VerticalLayout></Window>)",
         330, 480));
     const TFontInfo* font = window.manager.default_font();
     ASSERT_NE(font, nullptr);
