@@ -3,7 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "app/MenuWnd.h"
 #include "app/MsgBoxWnd.h"
+#include "app/ShellOpen.h"
 #include "app/WindowFrame.h"
 
 std::wstring g_programDir;
@@ -21,6 +23,12 @@ std::unique_ptr<Text> take_payload(void* payload) {
   return std::unique_ptr<Text>(static_cast<Text*>(payload));
 }
 
+// The text a queued call carries; none reads as empty.
+std::wstring take_payload_text(void* payload) {
+  std::unique_ptr<std::wstring> text = take_payload<std::wstring>(payload);
+  return text ? *text : std::wstring();
+}
+
 }  // namespace
 
 // What the window itself answers; the pages answer the rest.
@@ -31,7 +39,14 @@ const NotifyRoute<CMainWnd> CMainWnd::kRoutes[] = {
     {L"setgamePath", ui::kNotifyClick, &CMainWnd::on_ignored_click},
 };
 
-CMainWnd::CMainWnd() : startupPage_(*this), selfUpdate_(*this), pages_{&startupPage_} { g_mainWnd = this; }
+CMainWnd::CMainWnd()
+    : startupPage_(*this),
+      signInPage_(*this),
+      mainPage_(*this),
+      selfUpdate_(*this),
+      pages_{&startupPage_, &signInPage_, &mainPage_} {
+  g_mainWnd = this;
+}
 
 CMainWnd::~CMainWnd() {
   threads_.TerminateAll();
@@ -112,9 +127,11 @@ LRESULT CMainWnd::on_sys_command(WPARAM command, LPARAM lparam) {
   }
 }
 
-bool CMainWnd::on_enter_key(WPARAM) { return false; }
+bool CMainWnd::on_enter_key(WPARAM key) { return signInPage_.on_enter_key(static_cast<unsigned>(key)); }
 
-void CMainWnd::on_tray_notify(LPARAM) {}
+void CMainWnd::on_tray_notify(LPARAM mouseMessage) {
+  if (::on_tray_notify(hwnd(), mouseMessage) == kTrayCommandExit) close_program();
+}
 
 void CMainWnd::notify(ui::TNotify& msg) {
   if (route_notify(*this, kRoutes, msg)) return;
@@ -181,21 +198,25 @@ void CMainWnd::on_update_downloaded(int, void* path) {
 
 void CMainWnd::on_update_failed(int, void*) { selfUpdate_.on_update_failed(); }
 
-// The sign-in page, the main page and the account menu take these over.
-void CMainWnd::on_articles_loaded(int, void*) {}
+void CMainWnd::on_articles_loaded(int, void*) { mainPage_.on_articles_loaded(); }
+// Nothing is shown for a failed article call; the list stays as it was.
 void CMainWnd::on_articles_failed(int, void* message) { take_payload<std::wstring>(message); }
-void CMainWnd::on_code_sent(int, void*) {}
-void CMainWnd::on_code_failed(int, void* message) { take_payload<std::wstring>(message); }
-void CMainWnd::on_signed_in(int, void*) {}
-void CMainWnd::on_sign_in_failed(int, void* message) { take_payload<std::wstring>(message); }
-void CMainWnd::on_download_status(int, void* status) { take_payload<std::wstring>(status); }
-void CMainWnd::on_download_failed(int, void* message) { take_payload<std::wstring>(message); }
-void CMainWnd::start_download_workers(int, void*) {}
+void CMainWnd::on_code_sent(int, void*) { signInPage_.on_code_sent(); }
+void CMainWnd::on_code_failed(int, void* message) { signInPage_.on_code_failed(take_payload_text(message)); }
+void CMainWnd::on_signed_in(int, void*) { signInPage_.on_signed_in(); }
+void CMainWnd::on_sign_in_failed(int, void* message) { signInPage_.on_sign_in_failed(take_payload_text(message)); }
+void CMainWnd::on_download_status(int, void* status) { mainPage_.on_download_status(take_payload_text(status)); }
+void CMainWnd::on_download_failed(int, void* message) { mainPage_.on_download_failed(take_payload_text(message)); }
+void CMainWnd::start_download_workers(int, void*) { mainPage_.start_download_workers(); }
 void CMainWnd::on_download_speed(int threadId, void* bytesPerSecond) {
-  thread_speeds[static_cast<DWORD>(threadId)] = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(bytesPerSecond));
+  mainPage_.on_download_speed(static_cast<DWORD>(threadId),
+                              static_cast<DWORD>(reinterpret_cast<UINT_PTR>(bytesPerSecond)));
 }
-void CMainWnd::on_download_worker_done(int threadId, void*) { thread_speeds.erase(static_cast<DWORD>(threadId)); }
-void CMainWnd::open_home_page(int, void*) {}
-void CMainWnd::open_qq_group_page(int, void*) {}
-void CMainWnd::open_help_page(int, void*) {}
-void CMainWnd::sign_out(int, void*) {}
+// The game folder is read again by the page, under its guard.
+void CMainWnd::on_download_worker_done(int threadId, void*) {
+  mainPage_.on_download_worker_done(static_cast<DWORD>(threadId));
+}
+void CMainWnd::open_home_page(int, void*) { open_configured_page("home"); }
+void CMainWnd::open_qq_group_page(int, void*) { open_configured_page("qq"); }
+void CMainWnd::open_help_page(int, void*) { open_configured_page("help"); }
+void CMainWnd::sign_out(int, void*) { signInPage_.on_signed_out(); }

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "app/MainPage.h"
 #include "app/MsgDispatch.h"
 #include "app/Page.h"
 #include "app/SelfUpdate.h"
+#include "app/SignInPage.h"
 #include "app/StartupPage.h"
 #include "support/ThreadManager.h"
 #include "ui/NativeWindow.h"
@@ -112,10 +114,11 @@ class CMainWnd : public ui::CNativeWindow,
   ui::CWindowManagerUI manager_;
   CWindowMultiThreadManager threads_;
   ui::CTabLayoutUI* page_tab = nullptr;
-  std::map<DWORD, DWORD> thread_speeds;
   // The pages, each made with *this; pages_ below lists them, so they are
   // declared before it.
   CStartupPage startupPage_;
+  CSignInPage signInPage_;
+  CMainPage mainPage_;
   CSelfUpdate selfUpdate_;
   // The pages above, borrowed, in the order notifications are offered.
   std::vector<CPage*> pages_;
