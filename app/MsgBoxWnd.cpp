@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "app/WindowFrame.h"
 #include "ui/ButtonUI.h"
 #include "ui/ControlUI.h"
 #include "ui/LabelUI.h"
@@ -87,16 +88,7 @@ void CMsgBoxWnd::on_create() {
   manager_.add_listener(this);
 }
 
-void CMsgBoxWnd::on_size() {
-  const SIZE corner = manager_.round_corner();
-  if (::IsIconic(hwnd()) || (corner.cx == 0 && corner.cy == 0)) return;
-  RECT window{};
-  ::GetWindowRect(hwnd(), &window);
-  ::OffsetRect(&window, -window.left, -window.top);
-  HRGN region = ::CreateRoundRectRgn(0, 0, window.right + 1, window.bottom + 1, corner.cx, corner.cy);
-  // The window owns the region once it is set; only a refused one is ours.
-  if (region && !::SetWindowRgn(hwnd(), region, TRUE)) ::DeleteObject(region);
-}
+void CMsgBoxWnd::on_size() { set_round_region(hwnd(), manager_.round_corner()); }
 
 LRESULT CMsgBoxWnd::on_sys_command(WPARAM command, LPARAM lparam) {
   switch (command & 0xFFF0) {

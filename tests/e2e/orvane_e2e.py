@@ -1,5 +1,8 @@
-"""End-to-end harness: the real program file under Wine on the test display,
-against the running demo service.
+"""End-to-end harness: the real program file under Wine against the running
+demo service, on a display and in a Wine prefix of its own (an X server of
+its own and `<build>/wineprefix-e2e`), so the pointer, the keyboard focus and
+the foreground window it drives are never those of the toolkit's tests
+running beside it.
 
 What the program shows is read from Wine's record of the texts it draws: the
 program runs with the "text" and "gdiplus" trace channels, and every
@@ -13,6 +16,7 @@ import getpass
 import json
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -27,7 +31,7 @@ SOURCE_DIR = os.environ["ORVANE_SOURCE_DIR"]
 PROGRAM = os.environ["ORVANE_PROGRAM"]
 PROGRAM_NEXT = os.environ.get("ORVANE_PROGRAM_NEXT", "")
 PORT_BASE = int(os.environ.get("ORVANE_DEMO_PORT_BASE", "18000"))
-PREFIX = os.environ.get("ORVANE_WINEPREFIX", os.path.join(BUILD_DIR, "wineprefix"))
+PREFIX = os.environ.get("ORVANE_E2E_WINEPREFIX", os.path.join(BUILD_DIR, "wineprefix-e2e"))
 ARTIFACTS = os.path.join(BUILD_DIR, "e2e-artifacts")
 
 SETTINGS_KEY = r"HKCU\Software\tessalunde"
@@ -61,6 +65,35 @@ def run(args, timeout=60, env=None, check=True):
         raise AssertionError("%s failed (%d): %s" % (" ".join(args), result.returncode,
                                                      result.stderr.decode(errors="replace")[-500:]))
     return result
+
+
+class Display:
+    """An X server of our own; DISPLAY points at it while it runs."""
+
+    def start(self, timeout=30):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                                         "-nolisten", "tcp"], pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        ready, _, _ = select.select([read_end], [], [], timeout)
+        number = os.read(read_end, 32).decode().strip() if ready else ""
+        os.close(read_end)
+        if not number:
+            self.stop()
+            raise AssertionError("gave up after %d s waiting for Xvfb to start" % timeout)
+        self.previous = os.environ.get("DISPLAY")
+        os.environ["DISPLAY"] = ":" + number
+
+    def stop(self):
+        self.process.terminate()
+        try:
+            self.process.wait(10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait(10)
+        if getattr(self, "previous", None) is not None:
+            os.environ["DISPLAY"] = self.previous
 
 
 class Demo:
@@ -124,7 +157,14 @@ class Wine:
         return env
 
     def prepare(self):
+        """Creates the prefix when needed and starts its server and Wine's
+        own background processes, with no pipe of ours inherited."""
         run(["bash", os.path.join(SOURCE_DIR, "scripts/wine-prefix.sh"), self.prefix], timeout=300)
+        run(["wineserver", "-p"], env=self.env())
+        self.wine("cmd", "/c", "exit", check=False)
+
+    def stop_server(self):
+        run(["wineserver", "-k"], env=self.env(), check=False)
 
     def wine(self, *args, check=True):
         return run(["wine"] + list(args), env=self.env(), check=check)
@@ -400,7 +440,18 @@ class ProgramTestCase(unittest.TestCase):
             cls.demo.ping()
         except (OSError, AssertionError) as error:
             raise unittest.SkipTest("demo service not running on port base %d: %s" % (PORT_BASE, error))
-        cls.wine.prepare()
+        cls.display = Display()
+        cls.display.start()
+        try:
+            cls.wine.prepare()
+        except BaseException:
+            cls.display.stop()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wine.stop_server()
+        cls.display.stop()
 
     def setUp(self):
         self.assertEqual(program_processes(), [], "a program from an earlier test still runs")
