@@ -4,6 +4,7 @@
 
 #include "app/ProgramLog.h"
 #include "support/LogFile.h"
+#include "support/PathHelpers.h"
 #include "workers/SelfUpdateWorker.h"
 
 namespace {
@@ -41,6 +42,13 @@ bool SelfReplaceTarget(const std::wstring& arguments, std::wstring& target) {
   return true;
 }
 
+bool IsReplaceableTarget(const std::wstring& ownPath, const std::wstring& target) {
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  return CompareStringOrdinal(FileNameOfPath(ownPath).c_str(), -1, FileNameOfPath(target).c_str(), -1, TRUE) ==
+         CSTR_EQUAL;
+}
+
 bool CopyOverRunningProgram(const std::wstring& source, const std::wstring& target, DWORD budgetMs,
                             CopyFailureReport report) {
   const DWORD start = GetTickCount();
@@ -58,9 +66,10 @@ void RunSelfReplace(const std::wstring& arguments) {
   std::wstring target;
   if (!SelfReplaceTarget(arguments, target)) return;
   const std::wstring ownPath = ProgramFilePath();
+  if (ownPath.empty() || !IsReplaceableTarget(ownPath, target)) return;
   Sleep(kFirstWaitMs);
   // Even a copy that never succeeded starts the program there, so the user
   // is not left without one; the log tells why it is still the old version.
-  if (!ownPath.empty()) CopyOverRunningProgram(ownPath, target, kCopyBudgetMs, &LogFailedCopy);
+  CopyOverRunningProgram(ownPath, target, kCopyBudgetMs, &LogFailedCopy);
   ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -12,6 +12,11 @@ bool IsSelfReplaceRun(const std::wstring& arguments);
 // there are fewer than two.
 bool SelfReplaceTarget(const std::wstring& arguments, std::wstring& target);
 
+// Whether target may be replaced by the program at ownPath: an existing file
+// of the same file name (the updater names its download after the program it
+// replaces), so no other file can be overwritten with the program.
+bool IsReplaceableTarget(const std::wstring& ownPath, const std::wstring& target);
+
 // Told of each failed copy: the system error and the time since the first try.
 typedef void (*CopyFailureReport)(const std::wstring& target, DWORD error, DWORD elapsedMs);
 
@@ -22,6 +27,6 @@ bool CopyOverRunningProgram(const std::wstring& source, const std::wstring& targ
                             CopyFailureReport report);
 
 // The whole run: wait for the old program to end, copy this file over it
-// (logging each failed attempt), start it. Arguments without a target do
-// nothing.
+// (logging each failed attempt), start it. Arguments without a target, or
+// with one that is not a copy of this program, do nothing.
 void RunSelfReplace(const std::wstring& arguments);

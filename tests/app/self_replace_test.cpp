@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/SelfReplace.h"
+#include "support/PathHelpers.h"
 #include "support/ScopedHandles.h"
 #include "workers/SelfUpdateWorker.h"
 
@@ -122,6 +123,30 @@ TEST_F(CopyOverTest, GivesUpAfterItsBudget) {
   EXPECT_GE(g_attempts.size(), 3u);
   EXPECT_GE(g_attempts.back().elapsedMs, 800u);
   EXPECT_LT(elapsed, 2000u);
+}
+
+TEST_F(CopyOverTest, OnlyAnExistingFileOfTheProgramsNameIsReplaced) {
+  const std::wstring name = FileNameOfPath(source_);
+  const std::wstring copies = target_ + L".copies\\";
+  ASSERT_TRUE(CreateDirectoryW(copies.c_str(), nullptr));
+  ASSERT_TRUE(Write(copies + name, "another copy"));
+  const struct {
+    const char* name;
+    std::wstring target;
+    bool replaceable;
+  } kCases[] = {
+      {"existing copy of the same name", copies + name, true},
+      {"same name in other letter case", copies + L"ORVANE" + name.substr(6), true},
+      {"another file", target_, false},
+      {"missing file of the same name", copies + L"missing\\" + name, false},
+      {"a folder", copies, false},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(IsReplaceableTarget(source_, c.target), c.replaceable);
+  }
+  DeleteFileW((copies + name).c_str());
+  RemoveDirectoryW(copies.c_str());
 }
 
 TEST_F(CopyOverTest, AnErrorOtherThanUseIsNotRetried) {
