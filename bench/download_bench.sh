@@ -285,7 +285,7 @@ say "$(awk -v p="$peak" 'BEGIN { printf "  driver peak memory:        %.1f MiB  
 
 # The chart: wall time per scenario, one bar per tool.
 {
-  echo "scenario driver aria2c other"
+  echo "# scenario driver aria2c other"
   echo "\"(a) full\" ${result[a.driver]%% *} ${result[a.aria2]%% *} ${result[a.other]%% *}"
   echo "\"(b) verify\" ${result[b.driver]%% *} ${result[b.aria2]%% *} ${result[b.other]%% *}"
   echo "\"(c) 10% changed\" ${result[c.driver]%% *} ${result[c.aria2]%% *} ${result[c.other]%% *}"
