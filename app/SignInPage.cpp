@@ -174,4 +174,11 @@ void CSignInPage::on_signed_out() {
   window_.select_page(kSignInPageIndex);
   set_text(pwdEdit_, L"");
   set_text(codeEdit_, L"");
+  // After a saved sign-in the page was never filled: the user still finds
+  // the number that stays in the registry.
+  std::wstring account;
+  if (accountEdit_ && accountEdit_->text().empty() &&
+      RegistryRead(HKEY_CURRENT_USER, kSettingsKey, kAccountValue, REG_SZ, account)) {
+    accountEdit_->set_text(account);
+  }
 }

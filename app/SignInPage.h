@@ -40,7 +40,7 @@ class CSignInPage : public CPage {
   // signs in; true when the key was taken.
   bool on_enter_key(unsigned key);
   // After signing out: the page with the code and password fields emptied;
-  // the number stays.
+  // the number stays (taken from the registry when the field is empty).
   void on_signed_out();
 
  private:
