@@ -1,21 +1,58 @@
 #!/usr/bin/env bash
-# Sets up, builds, starts the local demo service and runs the program
-# against it under Wine. With a display (DISPLAY) the program is yours to
-# use until you close it; without one it runs on a virtual display and a
-# scripted walk (tests/e2e/demo_walk.py) shows it, saving screenshots.
+# One command from a fresh machine to the running program: sets up the
+# machine, builds, starts the local demo service (API, nginx, file server
+# with a small game client), installs a game in the program's Wine prefix
+# and runs the program against the service.
+#
+# With a display (DISPLAY) the program is yours to use until you close it;
+# the SMS code the demo service "sends" is printed here as it arrives.
+# Without one, the same walk runs by itself on a virtual display
+# (tests/e2e/demo_walk.py): each step is printed, the downloaded files are
+# checked against the list, and the screenshots are left in a folder it
+# names. Ctrl+C stops everything this command started.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANE_BUILD_DIR:-$repo/build}
 export ORVANE_BUILD_DIR=$build
+port_base=${ORVANE_DEMO_PORT_BASE:-18000}
 
 bash "$repo/scripts/build.sh"
+
+# A fresh file folder makes the service seed its demo client again.
+rm -rf "$build/demo/files"
 "$repo/scripts/demo-service.sh" start "$build/demo"
-trap '"$repo/scripts/demo-service.sh" stop "$build/demo" || true' EXIT
 
 program="$build/app/OrvaneBox.exe"
+export ORVANE_SOURCE_DIR=$repo ORVANE_PROGRAM=$program ORVANE_DEMO_PORT_BASE=$port_base
+stop_all() {
+  WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
+  WINEPREFIX="$build/wineprefix-e2e" wineserver -k 2>/dev/null || true
+  "$repo/scripts/demo-service.sh" stop "$build/demo" || true
+}
+trap stop_all EXIT
+trap 'exit 130' INT TERM
+
 if [ -n "${DISPLAY:-}" ]; then
+  bash "$repo/scripts/wine-prefix.sh" "$build/wineprefix"
+  ORVANE_E2E_WINEPREFIX="$build/wineprefix" python3 - <<'PY'
+import sys
+sys.path.insert(0, __import__("os").path.join(__import__("os").environ["ORVANE_SOURCE_DIR"], "tests/e2e"))
+from orvane_e2e import Wine
+from person import game_root, install_game
+wine = Wine()
+install_game(wine)
+print("A game is installed in the program's prefix at", wine.windows_path(game_root(wine)))
+PY
+  cat <<EOF
+
+Sign in with any mobile number: press 发送验证码 and the code appears
+below (it is also in $build/demo/service.log and at
+http://127.0.0.1:$((port_base + 80))/demo/sms?mobile=NUMBER).
+Or choose 密码登录: the demo account is 13800138000, password Orvane2024.
+
+EOF
+  tail -n 0 -F --pid=$$ "$build/demo/service.log" 2>/dev/null | grep --line-buffered "SMS code" &
   "$build/wine-run" "$program"
 else
-  # The walk brings its own virtual display and Wine prefix.
-  ORVANE_SOURCE_DIR=$repo ORVANE_PROGRAM=$program python3 "$repo/tests/e2e/demo_walk.py"
+  python3 "$repo/tests/e2e/demo_walk.py"
 fi

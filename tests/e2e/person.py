@@ -17,6 +17,10 @@ LAUNCHER_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\MirMLa
 GAME_KEY = r"HKCU\Software\WEMADE\MirM"
 REPORT_PATH = "/Speed/Server/Report"
 
+# The first window of a fresh Wine session waits for Wine's desktop process,
+# which on a loaded 2-core machine has taken over 30 s.
+FIRST_WINDOW_TIMEOUT = 120
+
 # Client coordinates of the main page's title-bar buttons.
 MENU_BUTTON = (291, 33)
 MENU_SIZE = (110, 185)

@@ -10,7 +10,7 @@ import unittest
 import urllib.parse
 
 from orvane_e2e import ARTIFACTS, SETTINGS_KEY, ProgramTestCase, run, wait_until, window_geometry, windows_of_size
-from person import (GAME_KEY, MENU_BUTTON, MENU_SIZE, UrlRecorder, check_client, client_downloads, game_root,
+from person import (FIRST_WINDOW_TIMEOUT, GAME_KEY, MENU_BUTTON, MENU_SIZE, UrlRecorder, check_client, client_downloads, game_root,
                     install_game, remove_game, sign_in_by_sms, usage_reports)
 
 NEW_MOBILE = "13912345678"
@@ -64,7 +64,7 @@ class SignInAndDownloadTest(ProgramTestCase):
         self.wine.reg_add(SETTINGS_KEY, "account", DEMO_MOBILE)
         self.wine.reg_add(SETTINGS_KEY, "token2", "100001")
         program = self.start_program()
-        window = program.main_window()
+        window = program.main_window(FIRST_WINDOW_TIMEOUT)
         program.wait_text("开始下载", 30)
         return program, window
 
@@ -76,7 +76,7 @@ class SignInAndDownloadTest(ProgramTestCase):
     def test_first_start_signs_in_by_sms_downloads_and_restarts_on_the_main_page(self):
         entries = publish_client(self.demo, client_files())
         program = self.start_program()
-        window = program.main_window()
+        window = program.main_window(FIRST_WINDOW_TIMEOUT)
         program.wait_text("请输入您的账号", 30)
         program.screenshot("page-sign-in", window)
         sign_in_by_sms(program, window, self.demo, NEW_MOBILE)
@@ -101,7 +101,7 @@ class SignInAndDownloadTest(ProgramTestCase):
 
         files_before = client_downloads(self.demo)
         program = self.start_program()
-        window = program.main_window()
+        window = program.main_window(FIRST_WINDOW_TIMEOUT)
         program.wait_text("开始下载", 30)
         self.assertFalse(program.has_drawn("请输入您的账号"))
         program.click_text("开始下载", window)
@@ -113,7 +113,7 @@ class SignInAndDownloadTest(ProgramTestCase):
 
     def test_a_wrong_code_shows_the_services_message_in_red_for_about_seven_seconds(self):
         program = self.start_program()
-        window = program.main_window()
+        window = program.main_window(FIRST_WINDOW_TIMEOUT)
         program.click_text("请输入您的账号", window)
         program.type_text(DEMO_MOBILE, window)
         program.click_text("请输入验证码", window)
@@ -199,7 +199,7 @@ class SignInAndDownloadTest(ProgramTestCase):
         self.assertEqual(program.wait_exit(), 0)
 
         program = self.start_program()
-        window = program.main_window()
+        window = program.main_window(FIRST_WINDOW_TIMEOUT)
         program.wait_text("请输入验证码", 30)
         self.assertFalse(program.has_drawn("开始下载") and program.has_drawn("Mir M韩服"))
         self.close_by_button(program, window)
