@@ -52,7 +52,10 @@ Or choose 密码登录: the demo account is 13800138000, password Orvane2024.
 
 EOF
   tail -n 0 -F --pid=$$ "$build/demo/service.log" 2>/dev/null | grep --line-buffered "SMS code" &
-  "$build/wine-run" "$program"
+  # In the background, so that Ctrl+C reaches the trap at once: a Windows
+  # program under Wine does not end on SIGINT by itself.
+  "$build/wine-run" "$program" &
+  wait $!
 else
   python3 "$repo/tests/e2e/demo_walk.py"
 fi
