@@ -5,11 +5,9 @@
 #include <type_traits>
 
 #include "app/MainWnd.h"
-#include "app/MsgBoxWnd.h"
 #include "support/Registry.h"
 #include "ui/ButtonUI.h"
 #include "ui/ControlUI.h"
-#include "ui/SkinBuilder.h"
 #include "workers/SignInWorkers.h"
 
 namespace {
@@ -48,61 +46,9 @@ using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 HWND CMenuWnd::create_menu() { return create(nullptr, kMenuTitle, kMenuStyle, WS_EX_TOPMOST, 0, 0, 0, 0); }
 
 LRESULT CMenuWnd::handle_message(UINT msg, WPARAM wparam, LPARAM lparam) {
-  switch (msg) {
-    case WM_CREATE:
-      on_create();
-      return 0;
-    case WM_KILLFOCUS:
-      close(0);
-      break;
-    case WM_NCCALCSIZE:
-      return 0;
-    case WM_NCHITTEST:
-      return on_nc_hit_test(hwnd(), manager_, POINT{static_cast<short>(LOWORD(lparam)),
-                                                    static_cast<short>(HIWORD(lparam))});
-    case WM_NCACTIVATE:
-      // Nothing to draw in the non-client area; a deactivation must still be
-      // allowed to happen (FALSE would refuse it).
-      return wparam == FALSE ? TRUE : FALSE;
-    case WM_NCLBUTTONDBLCLK:
-      return 0;
-    case WM_KEYDOWN:
-      if (wparam == VK_ESCAPE) close(0);
-      return 0;
-    case WM_SYSCOMMAND:
-      return on_sys_command(wparam, lparam);
-    default:
-      break;
-  }
-  LRESULT result = 0;
-  if (manager_.handle_window_message(msg, wparam, lparam, result)) return result;
-  return ui::CNativeWindow::handle_message(msg, wparam, lparam);
-}
-
-void CMenuWnd::on_create() {
-  const LONG style = ::GetWindowLongW(hwnd(), GWL_STYLE);
-  ::SetWindowLongW(hwnd(), GWL_STYLE, (style & ~WS_CAPTION) | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
-  manager_.bind_window(hwnd());
-  // The skin's own caption value ("0") replaces this: the menu has no drag
-  // area.
-  manager_.set_caption_rect(RECT{0, 0, 0, 35});
-  ui::CSkinBuilder builder;
-  ui::CControlUI* root = builder.build(L"menu.xml", nullptr, &manager_);
-  if (!root) return;
-  manager_.attach_root(root);
-  manager_.add_listener(this);
-}
-
-LRESULT CMenuWnd::on_sys_command(WPARAM command, LPARAM lparam) {
-  switch (command & 0xFFF0) {
-    case SC_CLOSE:
-      close(0);
-      return 0;
-    case SC_KEYMENU:
-      return 0;
-    default:
-      return ::DefWindowProcW(hwnd(), WM_SYSCOMMAND, command, lparam);
-  }
+  // The menu goes as soon as anything else takes the focus.
+  if (msg == WM_KILLFOCUS) close(0);
+  return CSkinPopupWnd::handle_message(msg, wparam, lparam);
 }
 
 void CMenuWnd::on_menu_init() {

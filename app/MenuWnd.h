@@ -8,37 +8,33 @@
 // Also the popup menu of the main window's notification message 2034.
 #include <windows.h>
 
-#include "ui/NativeWindow.h"
+#include <string>
+
+#include "app/SkinPopupWnd.h"
 #include "ui/Notify.h"
-#include "ui/WindowManagerUI.h"
 
 // Where the menu sits relative to the main window's top-left corner.
 const int kMenuOffsetX = 263;
 const int kMenuOffsetY = 50;
 
-class CMenuWnd : public ui::CNativeWindow, public ui::INotifyListener {
+class CMenuWnd : public CSkinPopupWnd {
  public:
-  explicit CMenuWnd(HWND mainWindow) : mainWindow_(mainWindow) {}
+  explicit CMenuWnd(HWND mainWindow) : CSkinPopupWnd(L"menu.xml"), mainWindow_(mainWindow) {}
 
   // Creates the menu window (visible, placed at "windowinit"); none on
   // failure.
   HWND create_menu();
-  const ui::CWindowManagerUI& manager() const { return manager_; }
 
   void notify(ui::TNotify& msg) override;
 
  protected:
   const wchar_t* window_class_name() const override { return L"CMenuWnd"; }
-  UINT class_style() const override { return CS_DBLCLKS; }
   LRESULT handle_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
 
  private:
-  void on_create();
-  LRESULT on_sys_command(WPARAM command, LPARAM lparam);
   void on_menu_init();
   void on_click(const std::wstring& sender);
 
-  ui::CWindowManagerUI manager_;
   HWND mainWindow_;  // borrowed
 };
 
