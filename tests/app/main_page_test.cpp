@@ -7,30 +7,14 @@
 #include <vector>
 
 #include "app/MainPage.h"
-#include "app/MainWnd.h"
-#include "app/MsgBoxWnd.h"
 #include "support/Registry.h"
-#include "tests/ui/SkinTestFiles.h"
-#include "tests/ui/TestSkinWindow.h"
+#include "tests/app/MainWindowFixture.h"
 #include "workers/DownloadQueue.h"
 #include "workers/GameLocator.h"
 
 namespace {
 
 const wchar_t kGameKey[] = L"Software\\WEMADE\\MirM";
-
-std::vector<std::wstring> g_boxTexts;
-
-// Runs inside a message box's modal loop: notes its text and presses OK.
-void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
-  HWND box = ::FindWindowW(L"CMsgBoxWnd", nullptr);
-  if (!box) return;
-  auto* window = reinterpret_cast<ui::CNativeWindow*>(::GetWindowLongPtrW(box, GWLP_USERDATA));
-  auto* messageBox = dynamic_cast<CMsgBoxWnd*>(window);
-  if (!messageBox || !::IsWindowVisible(box)) return;
-  if (ui::CControlUI* text = messageBox->manager().find_control(L"msgbox_text")) g_boxTexts.push_back(text->text());
-  messageBox->close(1);
-}
 
 std::wstring GameValue(const wchar_t* name) {
   std::wstring value;
@@ -56,44 +40,18 @@ TEST(DownloadSpeedTextTest, KibibytesUpTo1024ThenMebibytes) {
   }
 }
 
-class MainPageTest : public testing::Test {
+class MainPageTest : public MainWindowFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(RegisterPackedSkinArchive(archive_)) << "build/skin.zip is missing";
     RegistryDelete(HKEY_CURRENT_USER, kGameKey, L"PATH");
     RegistryDelete(HKEY_CURRENT_USER, kGameKey, L"FILE");
-    ASSERT_TRUE(window_.create_main_window());
-    window_.show();
-    ASSERT_TRUE(TestSkinWindow::pump_until([&] { return window_.manager().find_control(L"maintab") &&
-                                                        window_.manager().offscreen().ok(); }));
-    window_.threads().TerminateAll();
-    DropQueuedCalls();
-    g_boxTexts.clear();
-    timer_ = ::SetTimer(nullptr, 0, 50, &AnswerBoxes);
+    MainWindowFixture::SetUp();
   }
   void TearDown() override {
-    ::KillTimer(nullptr, timer_);
-    window_.threads().TerminateAll();
-    DropQueuedCalls();
-    if (window_.hwnd()) ::DestroyWindow(window_.hwnd());
+    MainWindowFixture::TearDown();
     RegistryDelete(HKEY_CURRENT_USER, kGameKey, L"PATH");
     RegistryDelete(HKEY_CURRENT_USER, kGameKey, L"FILE");
-    ui::reset_skin_sources();
   }
-
-  void DropQueuedCalls() {
-    CMainWnd::QueuedCall call;
-    while (window_.take_call(call)) {
-      if (call.method == &CMainWnd::on_version_reply) delete static_cast<std::string*>(call.pointerArgument);
-      if (call.method == &CMainWnd::on_fatal_error || call.method == &CMainWnd::on_articles_failed) {
-        delete static_cast<std::wstring*>(call.pointerArgument);
-      }
-    }
-  }
-
-  Bytes archive_;
-  CMainWnd window_;
-  UINT_PTR timer_ = 0;
 };
 
 TEST_F(MainPageTest, TheLastOfFourWorkersEndsTheRunOnce) {
@@ -101,24 +59,24 @@ TEST_F(MainPageTest, TheLastOfFourWorkersEndsTheRunOnce) {
   ReplaceDownloadQueue({});
   window_.start_download_workers(0, nullptr);
   // The four real workers find the queue empty, wait a second and end.
-  ASSERT_TRUE(TestSkinWindow::pump_until([] { return !g_boxTexts.empty(); }, 20000));
+  ASSERT_TRUE(TestSkinWindow::pump_until([] { return !AnsweredBoxes().empty(); }, 20000));
   TestSkinWindow::pump_for(300);
-  EXPECT_EQ(g_boxTexts, std::vector<std::wstring>{L"下载已结束！"});
+  EXPECT_EQ(AnsweredBoxes(), std::vector<std::wstring>{L"下载已结束！"});
   EXPECT_EQ(GameValue(L"PATH"), L"C:\\Games\\Wemade\\MirM\\client");
   EXPECT_EQ(GameValue(L"FILE"), L"MirM.exe");
-  ui::CControlUI* start = window_.manager().find_control(L"startBtn");
+  ui::CControlUI* start = control(L"startBtn");
   EXPECT_EQ(start->text(), L"开始下载");
   EXPECT_TRUE(start->is_enabled());
 }
 
 TEST_F(MainPageTest, WorkerEndsAndSpeedsFromOutsideTheRunAreIgnored) {
-  ui::CControlUI* start = window_.manager().find_control(L"startBtn");
+  ui::CControlUI* start = control(L"startBtn");
   start->set_text(L"正在下载，剩余3个文件");
   // No run at all, then a worker of no run: nothing ends, nothing is shown.
   window_.on_download_speed(12345, reinterpret_cast<void*>(static_cast<UINT_PTR>(5000)));
   window_.on_download_worker_done(12345, nullptr);
   TestSkinWindow::pump_for(300);
-  EXPECT_TRUE(g_boxTexts.empty());
+  EXPECT_TRUE(AnsweredBoxes().empty());
   EXPECT_EQ(GameValue(L"PATH"), L"(missing)");
   EXPECT_EQ(start->text(), L"正在下载，剩余3个文件");
 }
