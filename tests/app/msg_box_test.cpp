@@ -8,86 +8,30 @@
 #include <thread>
 
 #include "app/MsgBoxWnd.h"
-#include "app/MsgDispatch.h"
+#include "tests/app/OwnerWindow.h"
 #include "tests/ui/SkinTestFiles.h"
 #include "tests/ui/TestSkinWindow.h"
 #include "ui/SkinResources.h"
 
 namespace {
 
-// A main window stand-in: it runs queued calls like the program's main
-// window, and shows the main skin so the shared fonts exist.
-class OwnerWindow : public ui::CNativeWindow, public CMsgDispatch<OwnerWindow> {
- public:
-  ~OwnerWindow() override {
-    if (hwnd()) ::DestroyWindow(hwnd());
+// The open box, painted: the first paint raises "windowinit", whose
+// changes are laid out by the paint after it.
+HWND PaintedBox() {
+  HWND box = ::FindWindowW(L"CMsgBoxWnd", nullptr);
+  if (box) {
+    ::UpdateWindow(box);
+    ::UpdateWindow(box);
   }
-
-  bool open() {
-    if (!create(nullptr, L"Orvane owner", WS_POPUP | WS_CLIPCHILDREN, 0, 200, 150, 390, 480)) return false;
-    manager.bind_window(hwnd());
-    ui::CSkinBuilder builder;
-    ui::CControlUI* root = builder.build(L"main.xml", nullptr, &manager);
-    if (!root) return false;
-    manager.attach_root(root);
-    ::ShowWindow(hwnd(), SW_SHOW);
-    ::SetForegroundWindow(hwnd());
-    ::UpdateWindow(hwnd());
-    TestSkinWindow::pump();
-    return true;
-  }
-
-  // Runs fn inside the message box's loop, once the box has been painted.
-  void call_while_open(std::function<void(HWND box)> fn) {
-    action = std::move(fn);
-    post_call(hwnd(), &OwnerWindow::run_action, 0, nullptr);
-  }
-
-  void run_action(int, void*) {
-    HWND box = ::FindWindowW(L"CMsgBoxWnd", nullptr);
-    // The first paint raises "windowinit", whose changes are laid out by
-    // the paint after it.
-    if (box) {
-      ::UpdateWindow(box);
-      ::UpdateWindow(box);
-    }
-    if (action) action(box);
-  }
-
-  ui::CWindowManagerUI manager;
-  std::function<void(HWND box)> action;
-
- protected:
-  const wchar_t* window_class_name() const override { return L"OrvaneOwnerTest"; }
-  LRESULT handle_message(UINT msg, WPARAM wparam, LPARAM lparam) override {
-    if (IsCallQueueMessage(msg)) {
-      dispatch_calls();
-      return 0;
-    }
-    LRESULT result = 0;
-    if (manager.handle_window_message(msg, wparam, lparam, result)) return result;
-    return ui::CNativeWindow::handle_message(msg, wparam, lparam);
-  }
-};
-
-POINT ScreenCentreOf(HWND hwnd, const ui::CControlUI* control) {
-  const RECT& r = control->rect();
-  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  ::ClientToScreen(hwnd, &p);
-  return p;
+  return box;
 }
 
-// Moves the pointer to a screen point through the input queue, together
-// with a button event, so they arrive in order.
-void SendMouseAt(POINT screen, DWORD buttons) {
-  const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = (screen.x * 65536 + width - 1) / width;
-  input.mi.dy = (screen.y * 65536 + height - 1) / height;
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
-  ::SendInput(1, &input, sizeof(input));
+// Runs fn inside the message box's loop, once the box has been painted.
+void WhileBoxOpen(OwnerWindow& owner, std::function<void(HWND box)> fn) {
+  owner.call_while_open([fn] { fn(PaintedBox()); });
 }
+
+POINT ScreenCentreOf(HWND hwnd, const ui::CControlUI* control) { return ::ScreenCentreOf(hwnd, control->rect()); }
 
 class MsgBoxTest : public ::testing::Test {
  protected:
@@ -117,7 +61,7 @@ TEST_F(MsgBoxTest, KindsChooseTheButtonsAndTheirTexts) {
     SCOPED_TRACE(c.kind);
     CMsgBoxWnd box(L"发现新版本，请更新后使用！", c.kind, L"开始更新", L"退出程序");
     ASSERT_TRUE(box.create_box(owner_.hwnd()));
-    owner_.call_while_open([&](HWND) {
+    WhileBoxOpen(owner_, [&](HWND) {
       const ui::CWindowManagerUI& m = box.manager();
       ui::CControlUI* ok = m.find_control(L"msgbox_ok");
       ui::CControlUI* cancel = m.find_control(L"msgbox_cancel");
@@ -158,7 +102,7 @@ TEST_F(MsgBoxTest, EscAndTheCloseCommandReturnZero) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     bool other_keys_ignored = false;
-    owner_.call_while_open([&](HWND box) {
+    WhileBoxOpen(owner_, [&](HWND box) {
       EXPECT_NE(box, nullptr);
       ::SendMessageW(box, WM_KEYDOWN, 'A', 0);
       other_keys_ignored = ::IsWindowVisible(box) != FALSE;
@@ -178,7 +122,7 @@ TEST_F(MsgBoxTest, ButtonsReturnOneForOkAndZeroForCancel) {
   for (const Case& c : cases) {
     CMsgBoxWnd box(L"确定退出盒子吗", kMsgBoxOkCancel, L"确定", L"取消");
     ASSERT_TRUE(box.create_box(owner_.hwnd()));
-    owner_.call_while_open([&](HWND) {
+    WhileBoxOpen(owner_, [&](HWND) {
       const POINT at = ScreenCentreOf(box.hwnd(), box.manager().find_control(c.button));
       SendMouseAt(at, MOUSEEVENTF_LEFTDOWN);
       SendMouseAt(at, MOUSEEVENTF_LEFTUP);
@@ -192,7 +136,7 @@ TEST_F(MsgBoxTest, CentredOnTheOwnerWithoutTakingTheActivation) {
   RECT owner_rect{};
   ::GetWindowRect(owner_.hwnd(), &owner_rect);
   bool checked = false;
-  owner_.call_while_open([&](HWND box) {
+  WhileBoxOpen(owner_, [&](HWND box) {
     EXPECT_NE(box, nullptr);
     RECT r{};
     ::GetWindowRect(box, &r);
@@ -220,7 +164,7 @@ TEST_F(MsgBoxTest, CentredOnTheOwnerWithoutTakingTheActivation) {
 TEST_F(MsgBoxTest, DraggedByTextAndBackgroundButNotByButtons) {
   CMsgBoxWnd box(L"确定退出盒子吗", kMsgBoxOkCancel, L"确定", L"取消");
   ASSERT_TRUE(box.create_box(owner_.hwnd()));
-  owner_.call_while_open([&](HWND hwnd) {
+  WhileBoxOpen(owner_, [&](HWND hwnd) {
     const ui::CWindowManagerUI& m = box.manager();
     auto hit = [&](POINT screen) {
       return ::SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
@@ -264,7 +208,8 @@ TEST_F(MsgBoxTest, DraggedByTextAndBackgroundButNotByButtons) {
 TEST_F(MsgBoxTest, QueuedCallFromAWorkerRunsWhileTheBoxIsOpen) {
   bool ran = false;
   bool box_was_open = false;
-  owner_.action = [&](HWND box) {
+  owner_.action = [&] {
+    HWND box = PaintedBox();
     ran = true;
     box_was_open = box && ::IsWindowVisible(box);
     if (box) ::PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0);
