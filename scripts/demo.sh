@@ -24,8 +24,11 @@ rm -rf "$build/demo/files"
 
 program="$build/app/OrvaneBox.exe"
 export ORVANE_SOURCE_DIR=$repo ORVANE_PROGRAM=$program ORVANE_DEMO_PORT_BASE=$port_base
+# The program's prefix for the demo: the game installed there must not be
+# found by the locator tests, which use the build's own prefix.
+export ORVANE_WINEPREFIX="$build/wineprefix-demo"
 stop_all() {
-  WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
+  WINEPREFIX="$ORVANE_WINEPREFIX" wineserver -k 2>/dev/null || true
   WINEPREFIX="$build/wineprefix-e2e" wineserver -k 2>/dev/null || true
   "$repo/scripts/demo-service.sh" stop "$build/demo" || true
 }
@@ -33,8 +36,8 @@ trap stop_all EXIT
 trap 'exit 130' INT TERM
 
 if [ -n "${DISPLAY:-}" ]; then
-  bash "$repo/scripts/wine-prefix.sh" "$build/wineprefix"
-  ORVANE_E2E_WINEPREFIX="$build/wineprefix" python3 - <<'PY'
+  bash "$repo/scripts/wine-prefix.sh" "$ORVANE_WINEPREFIX"
+  ORVANE_E2E_WINEPREFIX="$ORVANE_WINEPREFIX" python3 - <<'PY'
 import sys
 sys.path.insert(0, __import__("os").path.join(__import__("os").environ["ORVANE_SOURCE_DIR"], "tests/e2e"))
 from orvane_e2e import Wine
