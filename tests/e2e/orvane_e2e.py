@@ -16,7 +16,6 @@ import getpass
 import json
 import os
 import re
-import select
 import shutil
 import signal
 import subprocess
@@ -71,19 +70,33 @@ class Display:
     """An X server of our own; DISPLAY points at it while it runs."""
 
     def start(self, timeout=30):
-        read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                                         "-nolisten", "tcp"], pass_fds=(write_end,), stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        ready, _, _ = select.select([read_end], [], [], timeout)
-        number = os.read(read_end, 32).decode().strip() if ready else ""
-        os.close(read_end)
-        if not number:
+        # Numbers well above the ones xvfb-run and desktops take, spread by
+        # process id; a number another server holds makes Xvfb end at once,
+        # and the next one is tried.
+        first = 300 + os.getpid() % 500
+        for number in range(first, first + 20):
+            self.process = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1280x1024x24", "-nolisten",
+                                             "tcp"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                            stderr=subprocess.DEVNULL)
+            display = ":%d" % number
+            if self._answers(display, timeout):
+                self.previous = os.environ.get("DISPLAY")
+                os.environ["DISPLAY"] = display
+                return
             self.stop()
-            raise AssertionError("gave up after %d s waiting for Xvfb to start" % timeout)
-        self.previous = os.environ.get("DISPLAY")
-        os.environ["DISPLAY"] = ":" + number
+        raise AssertionError("gave up after 20 display numbers from :%d waiting for Xvfb to start" % first)
+
+    def _answers(self, display, timeout):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline and self.process.poll() is None:
+            probe = subprocess.run(["xdpyinfo", "-display", display], stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+            if probe.returncode == 0:
+                # A server that answers while ours ends was another's.
+                time.sleep(0.5)
+                return self.process.poll() is None
+            time.sleep(0.1)
+        return False
 
     def stop(self):
         self.process.terminate()
@@ -160,12 +173,16 @@ class Wine:
         """Creates the prefix when needed and starts its server and Wine's
         own background processes, with no pipe of ours inherited."""
         run(["bash", os.path.join(SOURCE_DIR, "scripts/wine-prefix.sh"), self.prefix], timeout=300)
-        # Fails harmlessly when the prefix's creation left its server running.
+        # A server still running (from the prefix's creation, or an earlier
+        # test program) is bound to a display that may be gone: windows could
+        # then not be made. Begin with a fresh one on our display.
+        self.stop_server()
         run(["wineserver", "-p"], env=self.env(), check=False)
         self.wine("cmd", "/c", "exit", check=False)
 
     def stop_server(self):
         run(["wineserver", "-k"], env=self.env(), check=False)
+        run(["wineserver", "-w"], env=self.env(), timeout=60, check=False)
 
     def wine(self, *args, check=True):
         return run(["wine"] + list(args), env=self.env(), check=check)
@@ -440,7 +457,7 @@ class ProgramTestCase(unittest.TestCase):
         try:
             cls.demo.ping()
         except (OSError, AssertionError) as error:
-            raise unittest.SkipTest("demo service not running on port base %d: %s" % (PORT_BASE, error))
+            raise AssertionError("demo service not running on port base %d: %s" % (PORT_BASE, error))
         cls.display = Display()
         cls.display.start()
         try:
@@ -488,6 +505,12 @@ class ProgramTestCase(unittest.TestCase):
             run(["import", "-window", "root", os.path.join(self.artifacts, "screen.png")], timeout=30)
         except (AssertionError, OSError, subprocess.TimeoutExpired):
             pass
+        with open(os.path.join(self.artifacts, "display.txt"), "w") as f:
+            probe = subprocess.run(["xdpyinfo"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                   stderr=subprocess.STDOUT, timeout=30)
+            f.write("DISPLAY=%s xdpyinfo rc=%d\n%s\n" % (os.environ.get("DISPLAY"), probe.returncode,
+                                                         probe.stdout.decode(errors="replace")[:300]))
+            f.write("program processes: %s\nXvfb ended: %s\n" % (program_processes(), self.display.process.poll()))
         if os.path.exists(self.wine.log_path()):
             shutil.copy(self.wine.log_path(), os.path.join(self.artifacts, LOG_NAME))
         for index, program in enumerate(self.programs):
