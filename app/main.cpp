@@ -12,6 +12,7 @@
 #include "app/SelfReplace.h"
 #include "app/SingleInstance.h"
 #include "app/SkinArchiveResource.h"
+#include "support/ComApartment.h"
 #include "support/HttpClient.h"
 #include "support/InstanceSemaphore.h"
 #include "support/LogFile.h"
@@ -21,20 +22,6 @@
 #include "workers/ClientDescription.h"
 
 namespace {
-
-class CComApartment {
- public:
-  CComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~CComApartment() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  CComApartment(const CComApartment&) = delete;
-  CComApartment& operator=(const CComApartment&) = delete;
-  bool ready() const { return SUCCEEDED(result_); }
-
- private:
-  HRESULT result_;
-};
 
 class COleSession {
  public:

@@ -7,6 +7,7 @@
 #include <list>
 #include <vector>
 
+#include "support/ComApartment.h"
 #include "support/CriticalSection.h"
 #include "support/FileSystem.h"
 #include "support/Registry.h"
@@ -22,20 +23,6 @@ const wchar_t kLauncherKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\A
 const wchar_t kShortcutName[] = L"\\MirM.lnk";
 const wchar_t kScannedFolder[] = L"Wemade";
 const wchar_t kGameFolder[] = L"\\MirM\\";
-
-// The shell's link object needs COM on the thread that resolves a shortcut.
-class CComApartment {
- public:
-  CComApartment() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~CComApartment() {
-    if (started_) CoUninitialize();
-  }
-  CComApartment(const CComApartment&) = delete;
-  CComApartment& operator=(const CComApartment&) = delete;
-
- private:
-  bool started_;
-};
 
 class CFindHandle {
  public:
