@@ -1,7 +1,7 @@
 # Imported static libraries from the dependency cache, each naming the
 # libraries it needs after it, so any link line comes out in a working order.
 set(deps ${ORVANE_DEPS_PREFIX})
-set(mingw_root /usr/i686-w64-mingw32)
+set(mingw_root /usr/${triple})
 
 function(orvane_import name archive)
   add_library(${name} STATIC IMPORTED GLOBAL)

@@ -10,13 +10,40 @@
 # (tests/e2e/demo_walk.py): each step is printed, the downloaded files are
 # checked against the list, and the screenshots are left in a folder it
 # names. Ctrl+C stops everything this command started.
+#
+# The program is the 32-bit one where this machine runs 32-bit x86 code. On
+# a machine that cannot, the 64-bit build of the same sources runs natively
+# instead, and this says so; `demo.sh --emulated` runs the 32-bit program
+# there under qemu-user emulation (slow: about 45 s to each window).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-build=${ORVANE_BUILD_DIR:-$repo/build}
-export ORVANE_BUILD_DIR=$build
 port_base=${ORVANE_DEMO_PORT_BASE:-18000}
+emulated=no
+case "${1:-}" in
+  --emulated) emulated=yes ;;
+  '') ;;
+  *) echo "usage: $0 [--emulated]" >&2; exit 2 ;;
+esac
 
-bash "$repo/scripts/build.sh"
+bash "$repo/scripts/setup-machine.sh"
+arch=i686
+if [ "$emulated" = yes ]; then
+  if bash "$repo/scripts/runs-32bit.sh"; then
+    export ORVANE_WINE="/usr/bin/qemu-i386 /usr/lib/wine/wine" WINELOADERNOEXEC=1
+  else
+    bash "$repo/scripts/qemu-binfmt.sh"
+  fi
+  export ORVANE_E2E_TIME_SCALE=${ORVANE_E2E_TIME_SCALE:-8}
+  echo "demo: the 32-bit program under qemu-user emulation"
+elif ! bash "$repo/scripts/runs-32bit.sh"; then
+  arch=x86_64
+  echo "demo: this machine cannot run 32-bit x86 code, so the 64-bit build of the"
+  echo "      same sources runs natively under wine64 (--emulated runs the 32-bit one)"
+fi
+if [ "$arch" = i686 ]; then build=$repo/build; else build=$repo/build-x64; fi
+build=${ORVANE_BUILD_DIR:-$build}
+export ORVANE_BUILD_DIR=$build
+ORVANE_ARCH=$arch bash "$repo/scripts/build.sh"
 
 # A fresh file folder makes the service seed its demo client again.
 rm -rf "$build/demo/files"
@@ -27,6 +54,7 @@ export ORVANE_SOURCE_DIR=$repo ORVANE_PROGRAM=$program ORVANE_DEMO_PORT_BASE=$po
 # The program's prefix for the demo: the game installed there must not be
 # found by the locator tests, which use the build's own prefix.
 export ORVANE_WINEPREFIX="$build/wineprefix-demo"
+. "$repo/scripts/wine-env.sh" "$build"
 stop_all() {
   WINEPREFIX="$ORVANE_WINEPREFIX" wineserver -k 2>/dev/null || true
   WINEPREFIX="$build/wineprefix-e2e" wineserver -k 2>/dev/null || true

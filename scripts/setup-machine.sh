@@ -4,11 +4,13 @@
 set -euo pipefail
 
 packages=(
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 wine32:i386 xvfb xauth x11-utils fonts-wqy-microhei fonts-wqy-zenhei
   libz-mingw-w64-dev libstb-dev googletest
   cmake ninja-build make perl python3 python3-pil dpkg-dev
   nginx-light openssl xdotool imagemagick aria2 hyperfine curl icoutils zip gnuplot-nox
+  qemu-user
 )
 
 need_update=0

@@ -25,13 +25,21 @@ std::string FormatAddress(const BYTE* bytes) {
   return text;
 }
 
-// The fixed file information of ntdll.dll gives the real version even to a
-// program that declares no compatibility with newer systems.
-bool NtdllFileVersion(int& major, int& minor, DWORD& build) {
-  wchar_t windowsFolder[1024] = {};
-  UINT length = GetWindowsDirectoryW(windowsFolder, 1023);
-  if (length == 0 || length >= 1023) return false;
-  std::wstring path = std::wstring(windowsFolder) + L"\\System32\\ntdll.dll";
+// The system folders to read ntdll.dll from. On 64-bit Windows a 32-bit
+// program's System32 is redirected to the 32-bit system folder, which is
+// named first so that a 64-bit build reads the same file; the native folder
+// follows for 32-bit Windows, where there is no such folder.
+std::vector<std::wstring> NtdllPaths() {
+  std::vector<std::wstring> paths;
+  wchar_t folder[1024] = {};
+  UINT length = GetSystemWow64DirectoryW(folder, 1023);
+  if (length > 0 && length < 1023) paths.push_back(std::wstring(folder) + L"\\ntdll.dll");
+  length = GetSystemDirectoryW(folder, 1023);
+  if (length > 0 && length < 1023) paths.push_back(std::wstring(folder) + L"\\ntdll.dll");
+  return paths;
+}
+
+bool FileVersion(const std::wstring& path, int& major, int& minor, DWORD& build) {
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
   if (size == 0) return false;
@@ -47,6 +55,15 @@ bool NtdllFileVersion(int& major, int& minor, DWORD& build) {
   minor = LOWORD(fixed->dwFileVersionMS);
   build = HIWORD(fixed->dwFileVersionLS);
   return true;
+}
+
+// The fixed file information of ntdll.dll gives the real version even to a
+// program that declares no compatibility with newer systems.
+bool NtdllFileVersion(int& major, int& minor, DWORD& build) {
+  for (const std::wstring& path : NtdllPaths()) {
+    if (FileVersion(path, major, minor, build)) return true;
+  }
+  return false;
 }
 
 }  // namespace

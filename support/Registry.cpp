@@ -27,7 +27,8 @@ bool RegistryRead(HKEY hive, const std::wstring& subKey, const std::wstring& val
                   std::wstring& out) {
   out.clear();
   CScopedRegKey key;
-  if (!OpenForQuery(hive, subKey, 0, key) && !OpenForQuery(hive, subKey, KEY_WOW64_64KEY, key)) {
+  if (!OpenForQuery(hive, subKey, KEY_WOW64_32KEY, key) &&
+      !OpenForQuery(hive, subKey, KEY_WOW64_64KEY, key)) {
     return false;
   }
   std::vector<BYTE> buffer;

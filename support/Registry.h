@@ -5,8 +5,11 @@
 
 #include <string>
 
-// Reads a value, trying the 64-bit view when the key or value is missing in
-// the default one. type is the caller's expected type: REG_SZ gives the
+// Reads a value from the registry view a 32-bit program sees by default,
+// then from the 64-bit view when the key or value is missing there. The
+// views are named explicitly, so a 64-bit build of the program reads what
+// the 32-bit program reads on 64-bit Windows (on 32-bit Windows both flags
+// are ignored). type is the caller's expected type: REG_SZ gives the
 // text; REG_DWORD or REG_BINARY give the first 32-bit word as "%ld".
 bool RegistryRead(HKEY hive, const std::wstring& subKey, const std::wstring& valueName, DWORD type,
                   std::wstring& out);

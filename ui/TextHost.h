@@ -31,9 +31,10 @@ protected:
 // the window, the text area, the formats and the property bits, and passes
 // its caret, timer, capture and invalidation requests on.
 //
-// The engine calls these methods with the platform's member calling
-// convention, which is what g++ gives the undecorated ITextHost methods on
-// 32-bit x86; only the IUnknown part uses the COM convention.
+// On 32-bit x86 the engine calls these methods with the platform's member
+// calling convention (thiscall), which is what g++ gives the undecorated
+// ITextHost methods; only the IUnknown part uses the COM convention. 64-bit
+// Windows has one calling convention, so there the question does not arise.
 class CTextHost : public ITextHost {
 public:
     // A new host without an engine yet, holding one reference (the

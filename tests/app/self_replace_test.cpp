@@ -35,7 +35,9 @@ TEST(SelfReplaceTest, ArgumentsSelectTheRunAndNameTheTarget) {
     EXPECT_EQ(IsSelfReplaceRun(c.arguments), c.selected);
     std::wstring target = L"unchanged";
     EXPECT_EQ(SelfReplaceTarget(c.arguments, target), c.hasTarget);
-    if (c.hasTarget) EXPECT_EQ(target, c.target);
+    if (c.hasTarget) {
+      EXPECT_EQ(target, c.target);
+    }
   }
 }
 

@@ -33,6 +33,26 @@ PORT_BASE = int(os.environ.get("ORVANE_DEMO_PORT_BASE", "18000"))
 PREFIX = os.environ.get("ORVANE_E2E_WINEPREFIX", os.path.join(BUILD_DIR, "wineprefix-e2e"))
 ARTIFACTS = os.path.join(BUILD_DIR, "e2e-artifacts")
 
+# Waits are sized for a program running natively under Wine; a run under an
+# emulator (hundreds of times slower to start) scales them all.
+TIME_SCALE = float(os.environ.get("ORVANE_E2E_TIME_SCALE", "1"))
+
+
+def read_wine_env(build_dir=BUILD_DIR):
+    """The build's Wine environment (<build>/wine.env, NAME=VALUE lines);
+    what the caller's environment sets wins, as in scripts/wine-env.sh."""
+    values = {}
+    with open(os.path.join(build_dir, "wine.env"), encoding="utf-8") as lines:
+        for line in lines:
+            line = line.strip()
+            if line and not line.startswith("#") and "=" in line:
+                name, value = line.split("=", 1)
+                values[name] = os.environ.get(name, value)
+    return values
+
+
+WINE_ENV = read_wine_env()
+
 SETTINGS_KEY = r"HKCU\Software\tessalunde"
 PROGRAM_CLASS = "orvanebox.exe"
 MAIN_SIZE = (390, 480)
@@ -42,6 +62,7 @@ LOG_NAME = "marrowvalelog.txt"
 
 def wait_until(what, predicate, timeout, interval=0.2):
     """Returns the first true value of predicate(); fails naming `what`."""
+    timeout *= TIME_SCALE
     deadline = time.monotonic() + timeout
     while True:
         value = predicate()
@@ -166,13 +187,19 @@ class Wine:
 
     def env(self, debug="-all"):
         env = dict(os.environ)
-        env.update(WINEPREFIX=self.prefix, WINEDEBUG=debug, WINEDLLOVERRIDES="mscoree,mshtml=")
+        env.update(WINE_ENV)
+        env.update(WINEPREFIX=self.prefix, WINEDEBUG=debug)
         return env
+
+    def program_command(self, *args):
+        """The command that starts one of the build's programs."""
+        return WINE_ENV["ORVANE_WINE"].split() + list(args)
 
     def prepare(self):
         """Creates the prefix when needed and starts its server and Wine's
         own background processes, with no pipe of ours inherited."""
-        run(["bash", os.path.join(SOURCE_DIR, "scripts/wine-prefix.sh"), self.prefix], timeout=300)
+        run(["bash", os.path.join(SOURCE_DIR, "scripts/wine-prefix.sh"), self.prefix], env=self.env(),
+            timeout=300 * TIME_SCALE)
         # A server still running (from the prefix's creation, or an earlier
         # test program) is bound to a display that may be gone: windows could
         # then not be made. Begin with a fresh one on our display.
@@ -185,7 +212,8 @@ class Wine:
         run(["wineserver", "-w"], env=self.env(), timeout=60, check=False)
 
     def wine(self, *args, check=True):
-        return run(["wine"] + list(args), env=self.env(), check=check)
+        """One of Wine's own tools (reg, cmd) in the prefix."""
+        return run(WINE_ENV["ORVANE_WINE_TOOLS"].split() + list(args), env=self.env(), check=check)
 
     def reg_query(self, key, value):
         """The value's data as text, None when it is missing."""
@@ -221,7 +249,8 @@ class Wine:
     def main_window_state(self):
         """How Windows sees the main window: found, iconic, visible, enabled,
         foreground as integers."""
-        result = self.wine(os.environ["ORVANE_WINDOW_STATE"])
+        result = run(self.program_command(os.environ["ORVANE_WINDOW_STATE"]), env=self.env(),
+                     timeout=60 * TIME_SCALE)
         pairs = (line.split("=", 1) for line in result.stdout.decode().splitlines() if "=" in line)
         return {name.strip(): int(value) for name, value in pairs}
 
@@ -375,7 +404,7 @@ class Program:
         self.trace_path = trace_path
         self.trace = TraceReader(trace_path)
         with open(trace_path, "wb") as trace:
-            self.process = subprocess.Popen(["wine", path] + list(args), stdin=subprocess.DEVNULL,
+            self.process = subprocess.Popen(wine.program_command(path, *args), stdin=subprocess.DEVNULL,
                                             stdout=subprocess.DEVNULL, stderr=trace,
                                             env=wine.env(TRACE_CHANNELS))
 
@@ -438,7 +467,7 @@ class Program:
 
     def wait_exit(self, timeout=30):
         try:
-            return self.process.wait(timeout)
+            return self.process.wait(timeout * TIME_SCALE)
         except subprocess.TimeoutExpired:
             raise AssertionError("gave up after %.0f s waiting for the program to end" % timeout)
 

@@ -9,6 +9,11 @@ import unittest
 
 from orvane_e2e import BUILD_DIR, PROGRAM
 
+# The build's processor as its manifest names it (x86 for the product), and
+# the build's own PE reader.
+PROGRAM_ARCH = os.environ.get("ORVANE_PROGRAM_ARCH", "x86")
+OBJDUMP = os.environ.get("ORVANE_OBJDUMP") or shutil.which("i686-w64-mingw32-objdump")
+
 # What every Windows installation has; anything else would have to ship
 # beside the program.
 SYSTEM_DLLS = {
@@ -28,8 +33,7 @@ class ProgramFileTest(unittest.TestCase):
         folder = os.path.dirname(PROGRAM)
         self.assertEqual([f for f in os.listdir(folder) if f.lower().endswith((".exe", ".dll"))],
                          [os.path.basename(PROGRAM)])
-        objdump = shutil.which("i686-w64-mingw32-objdump")
-        dump = subprocess.run([objdump, "-p", PROGRAM], capture_output=True, check=True, timeout=60).stdout
+        dump = subprocess.run([OBJDUMP, "-p", PROGRAM], capture_output=True, check=True, timeout=60).stdout
         imported = {name.decode().lower() for name in re.findall(rb"DLL Name: (\S+)", dump)}
         self.assertTrue(imported)
         self.assertEqual(imported - SYSTEM_DLLS, set())
@@ -73,7 +77,7 @@ class ProgramFileTest(unittest.TestCase):
         manifest = wrestool("-x", "--type=24", "--name=1", "--raw").decode()
         self.assertRegex(manifest, r'requestedExecutionLevel level="requireAdministrator" uiAccess="false"')
         self.assertRegex(manifest, r'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"\s+'
-                                   r'processorArchitecture="x86"')
+                                   r'processorArchitecture="' + PROGRAM_ARCH + '"')
 
 
 if __name__ == "__main__":

@@ -47,7 +47,7 @@ class SingleInstanceTest(ProgramTestCase):
 
     def test_semaphore_without_a_window_does_not_stop_a_start(self):
         with tempfile.TemporaryFile() as said:
-            holder = subprocess.Popen(["wine", HOLDER], stdin=subprocess.PIPE, stdout=said,
+            holder = subprocess.Popen(self.wine.program_command(HOLDER), stdin=subprocess.PIPE, stdout=said,
                                       stderr=subprocess.DEVNULL, env=self.wine.env())
             try:
                 def holding():

@@ -2,17 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 const wchar_t kKey[] = L"Software\\OrvaneTest\\Registry";
+const wchar_t kViewsKey[] = L"Software\\OrvaneTestViews";
 
-void WriteIn64BitView(const std::wstring& subKey, const std::wstring& name, const std::wstring& value) {
+void WriteInView(REGSAM view, const std::wstring& subKey, const std::wstring& name,
+                 const std::wstring& value) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, 0,
-                            KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view,
+                            nullptr, &key, nullptr),
             ERROR_SUCCESS);
-  RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  if (!name.empty() || !value.empty()) {
+    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
   RegCloseKey(key);
 }
 
@@ -29,9 +35,9 @@ class Registry : public ::testing::Test {
  protected:
   void TearDown() override {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\OrvaneTest");
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest64\\Only64", KEY_WOW64_64KEY, 0);
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest64\\Both", KEY_WOW64_64KEY, 0);
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest64\\Both", KEY_WOW64_32KEY, 0);
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+      RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kViewsKey, view, 0);
+    }
   }
 };
 
@@ -78,24 +84,38 @@ TEST_F(Registry, NumberIsReadAsDecimalText) {
   EXPECT_EQ(out, L"-1");
 }
 
-TEST_F(Registry, ValueOnlyInThe64BitViewIsFound) {
-  // As a 64-bit installer writes it: invisible to a 32-bit program's default view.
-  WriteIn64BitView(L"Software\\OrvaneTest64\\Only64", L"", L"D:\\Wemade\\MirM\\Launcher\\MirMLauncher.exe");
-  std::wstring out;
-  ASSERT_TRUE(RegistryRead(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest64\\Only64", L"", REG_SZ, out));
-  EXPECT_EQ(out, L"D:\\Wemade\\MirM\\Launcher\\MirMLauncher.exe");
-}
-
-TEST_F(Registry, KeyInBothViewsWithValueOnlyIn64BitView) {
-  HKEY key32 = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest64\\Both", 0, nullptr, 0,
-                            KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key32, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(key32);
-  WriteIn64BitView(L"Software\\OrvaneTest64\\Both", L"path", L"C:\\Game");
-  std::wstring out;
-  ASSERT_TRUE(RegistryRead(HKEY_LOCAL_MACHINE, L"Software\\OrvaneTest64\\Both", L"path", REG_SZ, out));
-  EXPECT_EQ(out, L"C:\\Game");
+TEST_F(Registry, ThirtyTwoBitViewFirstThenSixtyFourBitView) {
+  // What a 32-bit program on 64-bit Windows finds, in either build of it:
+  // its own view first, then the 64-bit one, for a missing key and for a
+  // key that is there without the value.
+  struct Written {
+    REGSAM view;
+    const wchar_t* name;
+    const wchar_t* value;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Written> written;
+    bool found;
+    const wchar_t* expected;
+  } cases[] = {
+      {"only in the 32-bit view", {{KEY_WOW64_32KEY, L"path", L"C:\\Game32"}}, true, L"C:\\Game32"},
+      {"only in the 64-bit view", {{KEY_WOW64_64KEY, L"path", L"D:\\Game64"}}, true, L"D:\\Game64"},
+      {"in both views", {{KEY_WOW64_64KEY, L"path", L"D:\\Game64"}, {KEY_WOW64_32KEY, L"path", L"C:\\Game32"}},
+       true, L"C:\\Game32"},
+      {"key in both, value only in the 64-bit view",
+       {{KEY_WOW64_32KEY, L"", L""}, {KEY_WOW64_64KEY, L"path", L"D:\\Game64"}}, true, L"D:\\Game64"},
+      {"key in both, value in neither", {{KEY_WOW64_32KEY, L"", L""}, {KEY_WOW64_64KEY, L"", L""}}, false, L""},
+      {"in neither view", {}, false, L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kViewsKey, view, 0);
+    for (const Written& w : c.written) WriteInView(w.view, kViewsKey, w.name, w.value);
+    std::wstring out = L"stale";
+    EXPECT_EQ(RegistryRead(HKEY_LOCAL_MACHINE, kViewsKey, L"path", REG_SZ, out), c.found);
+    EXPECT_EQ(out, c.expected);
+  }
 }
 
 TEST_F(Registry, StringFillingTheWholeBufferStaysTerminated) {

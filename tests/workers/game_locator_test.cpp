@@ -103,10 +103,12 @@ class CTestDrive {
   bool ok_ = false;
 };
 
-enum class RegistryView { Default, Only64 };
+// A 32-bit installer's registration lands in the 32-bit view, a 64-bit one's
+// in the 64-bit view; the views are named so either build sees the same.
+enum class RegistryView { Only32, Only64 };
 
 bool WriteRegistration(const std::wstring& launcher, RegistryView view) {
-  REGSAM access = KEY_SET_VALUE | (view == RegistryView::Only64 ? KEY_WOW64_64KEY : 0);
+  REGSAM access = KEY_SET_VALUE | (view == RegistryView::Only64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
   CScopedRegKey key;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLauncherKey, 0, nullptr, 0, access, nullptr, key.Receive(), nullptr) !=
       ERROR_SUCCESS) {
@@ -201,8 +203,8 @@ TEST_F(GameLocatorTest, RegistrationGivesTheFolderAboveTheLauncherWithoutLooking
     const wchar_t* registration;
     RegistryView view;
   } cases[] = {
-      {L"D:\\Wemade\\MirM\\Launcher\\MirMLauncher.exe", RegistryView::Default},
-      {L"\"D:\\Wemade\\MirM\\Launcher\\MirMLauncher.exe\"", RegistryView::Default},
+      {L"D:\\Wemade\\MirM\\Launcher\\MirMLauncher.exe", RegistryView::Only32},
+      {L"\"D:\\Wemade\\MirM\\Launcher\\MirMLauncher.exe\"", RegistryView::Only32},
       {L"D:\\Wemade\\MirM\\Launcher\\MirMLauncher.exe", RegistryView::Only64},
   };
   // Found by the shortcut and by the scan, if either were asked.
@@ -284,7 +286,7 @@ TEST_F(GameLocatorTest, DriveScanOrderAndSkippedFolders) {
 
 TEST_F(GameLocatorTest, StaleRegistrationEndsTheRunEvenWithAShortcut) {
   CTestLog log(L"locator-stale");
-  ASSERT_TRUE(WriteRegistration(driveK_ / L"Gone\\MirM\\Launcher\\MirMLauncher.exe", RegistryView::Default));
+  ASSERT_TRUE(WriteRegistration(driveK_ / L"Gone\\MirM\\Launcher\\MirMLauncher.exe", RegistryView::Only32));
   ASSERT_TRUE(WriteShortcut(DesktopShortcut(CSIDL_DESKTOPDIRECTORY), MakeLauncher(driveL_, L"Wemade")));
   std::vector<QueuedText> calls = RunCoordinator();
   ASSERT_EQ(calls.size(), 2u);
@@ -301,7 +303,7 @@ TEST_F(GameLocatorTest, StaleRegistrationEndsTheRunEvenWithAShortcut) {
 TEST_F(GameLocatorTest, FoundRootIsKeptForTheRun) {
   CTestLog log(L"locator-found");
   const std::wstring launcher = MakeLauncher(driveK_, L"Wemade");
-  ASSERT_TRUE(WriteRegistration(launcher, RegistryView::Default));
+  ASSERT_TRUE(WriteRegistration(launcher, RegistryView::Only32));
   SetGameRoot(L"earlier");
   std::vector<QueuedText> calls = RunCoordinator();
   ASSERT_FALSE(calls.empty());
