@@ -8,7 +8,7 @@
 # own, and the ratios to the targets; not a pass/fail. Writes the table and
 # a chart (PNG, gnuplot) into the results folder it names at the end.
 #
-#   bench/download_bench.sh [build folder]
+#   bench/download_bench.sh [build folder, default: the one bench-build.sh picks]
 #
 # Environment: ORVANE_BENCH_OUT (default <build>/bench-results) for the
 # table and chart, ORVANE_BENCH_PORT (default 18291) for the file server,
@@ -19,7 +19,7 @@
 # workers tests at the same time.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$repo/build}" && pwd)
+. "$repo/bench/bench-build.sh" "${1:-}"
 port=${ORVANE_BENCH_PORT:-18291}
 rounds=${ORVANE_BENCH_ROUNDS:-1}
 out_dir=${ORVANE_BENCH_OUT:-$build/bench-results}

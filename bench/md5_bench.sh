@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # MD5 throughput of CMd5A::Md5File under Wine against md5sum on the same
 # 1 GiB file, both read from the page cache. Prints both figures and the
-# ratio (target: at least 0.9). Usage: bench/md5_bench.sh [build folder]
+# ratio (target: at least 0.9). Usage: bench/md5_bench.sh [build folder, default: the one bench-build.sh picks]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$repo/build}" && pwd)
+. "$repo/bench/bench-build.sh" "${1:-}"
 rounds=3
 bytes=$((1024 * 1024 * 1024))
 

@@ -7,15 +7,13 @@
 #   xvfb-run -a -s "-screen 0 1280x1024x24" bash bench/startup_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$repo/build}" && pwd)
+. "$repo/bench/bench-build.sh" "${1:-}"
 runs=${2:-7}
-export WINEPREFIX=${ORVANE_WINEPREFIX:-$build/wineprefix}
-export WINEDLLOVERRIDES="mscoree,mshtml="
 bash "$repo/scripts/wine-prefix.sh" "$WINEPREFIX"
 # One server for the whole run, as a user's session has; started without
 # inherited pipes.
 wineserver -p </dev/null >/dev/null 2>&1
-WINEDEBUG=-all wine cmd /c exit </dev/null >/dev/null 2>&1
+$ORVANE_WINE_TOOLS cmd /c exit </dev/null >/dev/null 2>&1
 trap 'wineserver -k' EXIT
 
 python3 - "$build/app/OrvaneBox.exe" "$build/bench/download_bench.exe" "$runs" <<'PY'
@@ -27,7 +25,7 @@ marker = b'trace:text:DrawTextExW L"\\7248\\672c:1.4"'
 def wine(path, debug):
     env = dict(os.environ, WINEDEBUG=debug)
     trace = tempfile.TemporaryFile()
-    return subprocess.Popen(["wine", path], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+    return subprocess.Popen(os.environ["ORVANE_WINE"].split() + [path], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=trace, env=env), trace
 
 def time_empty():

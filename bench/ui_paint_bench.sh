@@ -5,10 +5,10 @@
 # after 1,000 repaints and 1,000 page switches. Runs the leak check of the
 # toolkit tests and prints what it measured; not a pass/fail on speed.
 #
-#   bench/ui_paint_bench.sh [build folder]
+#   bench/ui_paint_bench.sh [build folder, default: the one bench-build.sh picks]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$repo/build}" && pwd)
+. "$repo/bench/bench-build.sh" "${1:-}"
 if ! build_log=$(cmake --build "$build" --target ui_paint_leak_test 2>&1); then
   echo "$build_log" >&2
   exit 1

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the kernel start i386 programs under qemu-user (as root): mounts
 # binfmt_misc when it is missing and registers /usr/bin/qemu-i386 with flag
-# F, once. Only for machines that cannot execute 32-bit x86 code: a
+# F. Only for machines that cannot execute 32-bit x86 code: a
 # registered handler is tried before the kernel's own loader, so elsewhere it
 # would make every 32-bit program emulated. Exits 1 with the reason when the
 # machine refuses.
@@ -19,13 +19,11 @@ if [ ! -f "$dir/register" ]; then
     exit 1
   fi
 fi
+# With flag F the kernel keeps the interpreter file it opened when the
+# handler was registered: an earlier registration is replaced, so an
+# upgraded emulator is the one used.
 if [ -f "$handler" ]; then
-  if ! grep -qx "interpreter $interpreter" "$handler"; then
-    echo "qemu-binfmt: $handler names another interpreter: $(grep interpreter "$handler")" >&2
-    exit 1
-  fi
-  echo 1 > "$handler" 2>/dev/null || { echo "qemu-binfmt: cannot enable $handler" >&2; exit 1; }
-  exit 0
+  echo -1 > "$handler" 2>/dev/null || { echo "qemu-binfmt: cannot remove the earlier $handler" >&2; exit 1; }
 fi
 magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'

@@ -23,17 +23,23 @@ if [ -z "$path" ]; then
   [ "$native32" = yes ] && path=32 || path=64
 fi
 case "$path" in
-  32)
-    if [ "$native32" = no ]; then
-      say "ORVANE_TEST_PATH=32, but this machine cannot execute 32-bit x86 code"
-      exit 2
-    fi
-    suite_arch=i686 other_arch=x86_64 ;;
+  32) suite_arch=i686 other_arch=x86_64 ;;
   64) suite_arch=x86_64 other_arch=i686 ;;
   *) say "ORVANE_TEST_PATH must be 32 or 64, not '$path'"; exit 2 ;;
 esac
 describe="path $path: the suite on the $suite_arch build (this machine $([ "$native32" = yes ] && echo runs || echo cannot run) 32-bit x86 code natively)"
+# Path 32 forced where the kernel runs no 32-bit code: the whole suite runs
+# on the 32-bit program under qemu-user emulation.
+if [ "$path" = 32 ] && [ "$native32" = no ]; then
+  if ! reason=$(bash "$repo/scripts/qemu-binfmt.sh" 2>&1); then
+    say "path 32 cannot run here: no 32-bit x86 code runs natively and $reason"
+    exit 2
+  fi
+  describe="$describe, under qemu-user emulation"
+  time_scale=${ORVANE_E2E_TIME_SCALE:-8}
+fi
 say "$describe"
+time_scale=${time_scale:-1}
 
 # The emulator's handler, where an earlier run registered it, is set aside
 # while the suite runs: nothing there is 32-bit, and Wine's set-up of a new
@@ -44,7 +50,7 @@ if [ "$path" = 64 ] && [ "$native32" = no ] && [ -f "$handler" ]; then echo 0 > 
 if [ "$suite_arch" = i686 ]; then build=$repo/build; else build=$repo/build-x64; fi
 build=${ORVANE_BUILD_DIR:-$build}
 export ORVANE_BUILD_DIR=$build
-ORVANE_ARCH=$suite_arch bash "$repo/scripts/build.sh"
+ORVANE_ARCH=$suite_arch bash "$repo/scripts/build.sh" -DORVANE_TEST_TIME_SCALE="$time_scale"
 
 "$repo/scripts/demo-service.sh" start "$build/demo"
 trap '"$repo/scripts/demo-service.sh" stop "$build/demo" || true' EXIT

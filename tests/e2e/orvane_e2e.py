@@ -422,6 +422,9 @@ class Program:
         """Waits until text has been drawn; returns its last rectangle."""
         def last_rect():
             rects = [r for t, r in self.drawn_texts() if t == text]
+            if not rects and not self.running() and not program_processes(self.wine.prefix):
+                raise AssertionError('the program ended (exit code %s) before "%s" was drawn'
+                                     % (self.process.returncode, text))
             return rects[-1] if rects else None
         return wait_until('"%s" to be drawn' % text, last_rect, timeout)
 
