@@ -18,7 +18,11 @@ log="$prefix.log"
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
-[ -f "$mark" ] && [ "$(cat "$mark")" = "$font" ] && exit 0
+# A 32-bit program needs the prefix's 32-bit side, which Wine makes only
+# where 32-bit code runs (natively or under a registered emulator).
+case "${ORVANE_WINE:-wine}" in *wine64*) needs32=no ;; *) needs32=yes ;; esac
+has32() { [ "$needs32" = no ] || [ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; }
+[ -f "$mark" ] && [ "$(cat "$mark")" = "$font" ] && has32 && exit 0
 export WINEPREFIX="$prefix" WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH="${WINEARCH:-win64}"
 read -r -a tools <<<"${ORVANE_WINE_TOOLS:-/usr/lib/wine/wine64}"
@@ -36,6 +40,12 @@ if [ ! -f "$mark" ]; then
   "${tools[@]}" wineboot -i </dev/null >>"$log" 2>&1 || fail "wineboot -i"
   wineserver -w </dev/null >>"$log" 2>&1 || fail "waiting for the Wine server"
   [ -f "$prefix/system.reg" ] || fail "wineboot -i (no registry was written)"
+fi
+if ! has32; then
+  echo "wine-prefix: making the 32-bit side of $prefix (log: $log)" >&2
+  "${tools[@]}" wineboot -u </dev/null >>"$log" 2>&1 || fail "wineboot -u"
+  wineserver -w </dev/null >>"$log" 2>&1 || fail "waiting for the Wine server"
+  has32 || fail "making the 32-bit side (this machine runs no 32-bit code and no emulator is registered: scripts/qemu-binfmt.sh)"
 fi
 "${tools[@]}" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v '微软雅黑' /d "$font" /f \
   </dev/null >>"$log" 2>&1 || fail "mapping the font 微软雅黑"
