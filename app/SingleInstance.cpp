@@ -12,3 +12,12 @@ bool RaiseRunningInstance() {
   SetWindowPos(running, HWND_NOTOPMOST, 0, 0, 0, 0, keep);
   return true;
 }
+
+bool AwaitAndRaiseRunningInstance(DWORD waitMs, DWORD pollMs) {
+  const ULONGLONG deadline = GetTickCount64() + waitMs;
+  for (;;) {
+    if (RaiseRunningInstance()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(pollMs);
+  }
+}

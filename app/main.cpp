@@ -52,10 +52,12 @@ void RunProgram(HINSTANCE instance, const std::wstring& arguments) {
     RunSelfReplace(arguments);
     return;
   }
-  // Held for the run; whether it existed already does not matter, only a
-  // running window does.
+  // Held for the run. Only a running window stops a start; a semaphore
+  // held without one first gets a few seconds for its window to appear, so
+  // two starts in quick succession end with one window.
   CInstanceSemaphore semaphore(kInstanceSemaphoreName);
   if (RaiseRunningInstance()) return;
+  if (semaphore.AlreadyExists() && AwaitAndRaiseRunningInstance()) return;
   OpenProgramLog();
   LOG_LINE(L"当前版本：%s", AnsiToWide(kClientVersion).c_str());
   CComApartment com;

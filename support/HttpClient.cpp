@@ -74,13 +74,15 @@ bool CHttpClient::InitLibCurl(const char* cookieFile) {
   return ok && SetTimeouts(kDefaultTimeoutSeconds, kDefaultTimeoutSeconds);
 }
 
-bool CHttpClient::SetTimeouts(long totalSeconds, long connectSeconds) {
+bool CHttpClient::SetTimeouts(long totalSeconds, long connectSeconds, long stallSeconds) {
   CURL* handle = handle_.get();
   if (!handle) return true;
   // Time-outs on worker threads need the library to stay away from signals.
   return curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
          curl_easy_setopt(handle, CURLOPT_TIMEOUT, totalSeconds) == CURLE_OK &&
-         curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, connectSeconds) == CURLE_OK;
+         curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, connectSeconds) == CURLE_OK &&
+         curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
+         curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds) == CURLE_OK;
 }
 
 void CHttpClient::SetPostData(const std::string& body) {

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// A transfer that receives nothing for this long ends as failed.
+constexpr long kTransferStallSeconds = 60;
+
 // Once at start-up and once at exit, while no worker runs.
 bool HttpGlobalInit();
 void HttpGlobalCleanup();
@@ -29,7 +32,9 @@ class CHttpClient {
   // Creates the transfer handle with the fixed options and 30/30 s time-outs.
   // cookieFile, when given and not empty, is read and written as the cookie jar.
   bool InitLibCurl(const char* cookieFile = nullptr);
-  bool SetTimeouts(long totalSeconds, long connectSeconds);
+  // Besides the total and connect limits, a transfer that receives no byte
+  // for stallSeconds ends too, whatever time it has left.
+  bool SetTimeouts(long totalSeconds, long connectSeconds, long stallSeconds = kTransferStallSeconds);
   // A non-empty body turns every later request of this object into a POST.
   // The object keeps its own copy of the body.
   void SetPostData(const std::string& body);

@@ -18,7 +18,7 @@ bool IsFile(const std::wstring& path) {
 
 }  // namespace
 
-bool DownloadUrlToFile(const std::string& url, const std::wstring& path, bool replace) {
+bool DownloadUrlToFile(const std::string& url, const std::wstring& path, bool replace, long stallSeconds) {
   if (url.empty()) return false;
   if (IsFile(path)) {
     if (!replace) return true;
@@ -29,7 +29,7 @@ bool DownloadUrlToFile(const std::string& url, const std::wstring& path, bool re
   {
     CHttpClient client;
     std::string transportError;
-    if (client.InitLibCurl() && client.SetTimeouts(kTotalSeconds, kConnectSeconds)) {
+    if (client.InitLibCurl() && client.SetTimeouts(kTotalSeconds, kConnectSeconds, stallSeconds)) {
       status = client.Request(url, HttpMethod::Get, transportError, nullptr, path);
       // With the body going to the file, the text is only ever an error: a
       // transfer cut short must not pass for the whole file.

@@ -3,6 +3,7 @@ front and ends with 0 without writing to the log."""
 import os
 import subprocess
 import tempfile
+import time
 import unittest
 
 from orvane_e2e import MAIN_SIZE, SETTINGS_KEY, ProgramTestCase, wait_until, windows_of_size
@@ -62,6 +63,44 @@ class SingleInstanceTest(ProgramTestCase):
             finally:
                 holder.stdin.close()
                 holder.wait(30)
+
+    def test_start_raises_the_window_of_a_start_a_moment_ahead(self):
+        # The semaphore is held and the other start's window comes 2 s later:
+        # this start waits for it, raises it and ends, opening none.
+        with tempfile.TemporaryFile() as said:
+            holder = subprocess.Popen(self.wine.program_command(HOLDER, "--window-after", "2000"),
+                                      stdin=subprocess.PIPE, stdout=said, stderr=subprocess.DEVNULL,
+                                      env=self.wine.env())
+            try:
+                def has_said(word):
+                    said.seek(0)
+                    return word in said.read()
+                wait_until("the semaphore to be held", lambda: has_said(b"holding"), 30)
+                program = self.start_program()
+                self.assertEqual(program.wait_exit(), 0)
+                self.assertTrue(has_said(b"window"))
+                self.assertEqual(windows_of_size(MAIN_SIZE), [])
+            finally:
+                holder.stdin.close()
+                holder.wait(30)
+
+    def test_two_starts_in_quick_succession_give_one_window(self):
+        # The later start finds the semaphore held before the earlier one has
+        # a window: it waits for that window and raises it.
+        first = self.start_program()
+        time.sleep(0.3)
+        second = self.start_program()
+        ended = wait_until("one of the two starts to end",
+                           lambda: next((p for p in (first, second) if not p.running()), None), 30)
+        kept = second if ended is first else first
+        self.assertEqual(ended.wait_exit(), 0)
+        window = kept.main_window()
+        kept.wait_text("请输入您的账号")
+        time.sleep(1)
+        self.assertEqual(windows_of_size(MAIN_SIZE), [window])
+        self.assertTrue(kept.running())
+        self.close_by_button(kept, window)
+        self.assertEqual(kept.wait_exit(), 0)
 
 
 if __name__ == "__main__":

@@ -91,4 +91,19 @@ TEST(DownloadUrlToFileTest, ResultMeansTheWholeFileIsThere) {
   }
 }
 
+TEST(DownloadUrlToFileTest, ReplyThatStopsArrivingFailsAtTheStallLimit) {
+  // The server sends a first piece and then holds the connection for 120 s;
+  // the program gives up after 60 s without data, which the test shortens.
+  CDemoService demo;
+  ASSERT_TRUE(demo.Reset());
+  CTestLog log(L"url-to-file-stall");
+  CTestFolder folder(L"url-to-file-stall");
+  const std::wstring path = folder / L"OrvaneBox.exe";
+  const ULONGLONG started = GetTickCount64();
+  EXPECT_FALSE(DownloadUrlToFile(CDemoService::FilesUrl("stall/update.exe"), path, true, 2));
+  EXPECT_LT(GetTickCount64() - started, 60000u) << "ended by the server, not by the stall limit";
+  EXPECT_FALSE(FileExists(path));
+  EXPECT_EQ(log.Lines().size(), 1u);
+}
+
 }  // namespace
