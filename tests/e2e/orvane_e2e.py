@@ -82,8 +82,9 @@ def run(args, timeout=60, env=None, check=True):
         err.seek(0)
         result = subprocess.CompletedProcess(args, completed.returncode, out.read(), err.read())
     if check and result.returncode != 0:
-        raise AssertionError("%s failed (%d): %s" % (" ".join(args), result.returncode,
-                                                     result.stderr.decode(errors="replace")[-500:]))
+        # Wine's own tools (reg, cmd) say why on standard output.
+        said = (result.stdout + result.stderr).decode(errors="replace")
+        raise AssertionError("%s failed (%d): %s" % (" ".join(args), result.returncode, said[-500:]))
     return result
 
 
