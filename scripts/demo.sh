@@ -14,7 +14,7 @@
 # The program is the 32-bit one where this machine runs 32-bit x86 code. On
 # a machine that cannot, the 64-bit build of the same sources runs natively
 # instead, and this says so; `demo.sh --emulated` runs the 32-bit program
-# there under qemu-user emulation (slow: about 45 s to each window).
+# under qemu-user emulation (slower, and no ground for speed figures).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 port_base=${ORVANE_DEMO_PORT_BASE:-18000}
@@ -28,13 +28,12 @@ esac
 bash "$repo/scripts/setup-machine.sh"
 arch=i686
 if [ "$emulated" = yes ]; then
-  if bash "$repo/scripts/runs-32bit.sh"; then
-    export ORVANE_WINE="/usr/bin/qemu-i386 /usr/lib/wine/wine" WINELOADERNOEXEC=1
-  else
-    bash "$repo/scripts/qemu-binfmt.sh"
+  if ! . "$repo/scripts/emulate-32bit.sh"; then
+    echo "demo: the 32-bit program cannot run under emulation here: $emulation" >&2
+    exit 1
   fi
   export ORVANE_E2E_TIME_SCALE=${ORVANE_E2E_TIME_SCALE:-8}
-  echo "demo: the 32-bit program under qemu-user emulation"
+  echo "demo: the 32-bit program under qemu-user emulation: $emulation"
 elif ! bash "$repo/scripts/runs-32bit.sh"; then
   arch=x86_64
   echo "demo: this machine cannot run 32-bit x86 code, so the 64-bit build of the"

@@ -5,10 +5,8 @@
 # by SMS typed into the fields, a small download with every file's MD5
 # checked, the account menu, close). The demo service must be running.
 #
-# Where the kernel runs no 32-bit code, qemu-i386 is registered as the
-# handler of i386 programs (scripts/qemu-binfmt.sh); where it does, the
-# program's loader is started under qemu-i386 explicitly. A machine that
-# refuses the registration skips the check and says so. The outcome is also
+# How the emulator is brought in is scripts/emulate-32bit.sh's; a machine
+# that refuses it skips the check and says so. The outcome is also
 # written to BUILD/emulated-check.result.
 #
 # Usage: emulated-check.sh BUILD  (the i686 build folder)
@@ -27,18 +25,10 @@ finish() { # rc, outcome
   exit "$1"
 }
 
-if bash "$repo/scripts/runs-32bit.sh"; then
-  # A registered handler would make every 32-bit program here emulated; the
-  # loader's own re-exec through its preloader would escape the emulator.
-  export ORVANE_WINE="/usr/bin/qemu-i386 /usr/lib/wine/wine" WINELOADERNOEXEC=1
-  how="qemu-i386 started explicitly (this machine also runs 32-bit code natively)"
-else
-  if ! reason=$(bash "$repo/scripts/qemu-binfmt.sh" 2>&1); then
-    finish 0 "SKIPPED, the 32-bit program was not checked: $reason"
-  fi
-  how="qemu-i386 registered for i386 programs (this machine runs no 32-bit code)"
+if ! . "$repo/scripts/emulate-32bit.sh"; then
+  finish 0 "SKIPPED, the 32-bit program was not checked: $emulation"
 fi
-say "$how; $(/usr/bin/qemu-i386 --version | head -n 1)"
+say "$emulation; $(/usr/bin/qemu-i386 --version | head -n 1)"
 
 export ORVANE_SOURCE_DIR=$repo ORVANE_BUILD_DIR=$build
 export ORVANE_PROGRAM=$build/app/OrvaneBox.exe ORVANE_PROGRAM_ARCH=x86
@@ -66,4 +56,4 @@ for round in $(seq 1 "$rounds"); do
   fi
   say "walk $round of $rounds passed in $((SECONDS - walk_started)) s"
 done
-finish 0 "passed ($how): program file and $rounds walk(s) in $((SECONDS - started)) s"
+finish 0 "passed ($emulation): program file and $rounds walk(s) in $((SECONDS - started)) s"

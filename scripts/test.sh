@@ -31,8 +31,8 @@ describe="path $path: the suite on the $suite_arch build (this machine $([ "$nat
 # Path 32 forced where the kernel runs no 32-bit code: the whole suite runs
 # on the 32-bit program under qemu-user emulation.
 if [ "$path" = 32 ] && [ "$native32" = no ]; then
-  if ! reason=$(bash "$repo/scripts/qemu-binfmt.sh" 2>&1); then
-    say "path 32 cannot run here: no 32-bit x86 code runs natively and $reason"
+  if ! . "$repo/scripts/emulate-32bit.sh"; then
+    say "path 32 cannot run here: no 32-bit x86 code runs natively and $emulation"
     exit 2
   fi
   describe="$describe, under qemu-user emulation"
