@@ -34,7 +34,7 @@ PREFIX = os.environ.get("ORVANE_E2E_WINEPREFIX", os.path.join(BUILD_DIR, "winepr
 ARTIFACTS = os.path.join(BUILD_DIR, "e2e-artifacts")
 
 # Waits are sized for a program running natively under Wine; a run under an
-# emulator (hundreds of times slower to start) scales them all.
+# emulator (several times slower, and slowest to start) scales them all.
 TIME_SCALE = float(os.environ.get("ORVANE_E2E_TIME_SCALE", "1"))
 
 
