@@ -70,16 +70,19 @@ void CWindowMultiThreadManager::RunCurrentThread() {
     auto found = arguments_.find(id);
     if (found != arguments_.end()) argument = found->second;
   }
+  // The thread's own set-up comes before it counts as inside its function:
+  // the first use of its thread-local storage allocates under the runtime's
+  // locks, and a thread ended by force there would leave them taken for good.
+  SetWorkerStopEvent(stopEvent_.Get());
   if (function && Advance(phase, kNotStarted, kInFunction)) {
-    SetWorkerStopEvent(stopEvent_.Get());
     function(argument);
-    SetWorkerStopEvent(nullptr);
     if (!Advance(phase, kInFunction, kFunctionDone)) {
       // TerminateAll has claimed this thread and is ending it; it also drops
       // the records, so touch nothing more.
       for (;;) Sleep(INFINITE);
     }
   }
+  SetWorkerStopEvent(nullptr);
   RemoveThread(id);
 }
 
