@@ -85,8 +85,10 @@ class SingleInstanceTest(ProgramTestCase):
                 holder.wait(30)
 
     def test_two_starts_in_quick_succession_give_one_window(self):
-        # The later start finds the semaphore held before the earlier one has
-        # a window: it waits for that window and raises it.
+        # Two real starts as a double click makes them: whichever finds the
+        # semaphore held raises the other's window, whether that window is
+        # there already or comes a moment later (the test above pins the
+        # second case down).
         first = self.start_program()
         time.sleep(0.3)
         second = self.start_program()
