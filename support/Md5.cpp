@@ -1,6 +1,7 @@
 #include "support/Md5.h"
 
 #include "support/ScopedHandles.h"
+#include "support/WorkerStop.h"
 
 #include <windows.h>
 
@@ -202,6 +203,9 @@ std::string CMd5A::Md5File(const std::wstring& path) {
   }
   CMd5Stream stream;
   for (;;) {
+    // A worker asked to stop leaves a large file unfinished, so closing the
+    // window need not wait for its digest.
+    if (WorkerStopRequested()) return std::string();
     DWORD read = 0;
     // A read that fails part way must not pass for the digest of the
     // whole file: a damaged game file would then count as checked.

@@ -18,7 +18,8 @@ class CMd5A {
   // The digest of exactly the bytes given, zero bytes included.
   std::string Md5String(const std::string& bytes);
   // The digest of the file's bytes, or an empty text when the file cannot
-  // be opened or read to its end.
+  // be opened or read to its end, or when the calling worker is asked to
+  // stop (WorkerStopRequested) before it is done.
   std::string Md5File(const std::wstring& path);
 };
 

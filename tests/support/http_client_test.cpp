@@ -387,6 +387,50 @@ TEST_F(DownloadFileTest, OneDownloaderFetchesFileAfterFileWithTheirDigests) {
   }
 }
 
+// A fetch's outcome keeps the library's result and the HTTP status apart:
+// a reply with an error status arrived whole, a refused connection brought
+// no status at all. Only the whole body of a good reply is left as a file,
+// an empty one included.
+TEST_F(DownloadFileTest, OutcomeTellsTransportAndStatusApart) {
+  ASSERT_TRUE(demo_.PutFile("game/empty.bin", ""));
+  struct Case {
+    const char* what;
+    std::string url;
+    int context;
+    CURLcode code;
+    long status;
+    bool fetched;
+    std::string bytes;  // of the file when fetched
+  };
+  const Case cases[] = {
+      {"whole file", CDemoService::FilesUrl("game/data.bin"), 1, CURLE_OK, 200, true, bytes_},
+      {"empty file", CDemoService::FilesUrl("game/empty.bin"), 1, CURLE_OK, 200, true, ""},
+      {"missing on the server", CDemoService::FilesUrl("game/missing.bin"), 1, CURLE_OK, 404, false, ""},
+      {"connection cut", CDemoService::FilesUrl("cut/game/data.bin"), 1, CURLE_PARTIAL_FILE, 200, false, ""},
+      {"progress says stop", CDemoService::FilesUrl("game/data.bin"), 2, CURLE_ABORTED_BY_CALLBACK, 0, false, ""},
+      {"nothing listens", "http://127.0.0.1:1/game/data.bin", 1, CURLE_COULDNT_CONNECT, 0, false, ""},
+  };
+  CFileDownloader downloader;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteTestFile(path_, "stale content");
+    std::string digest = "stale";
+    EXPECT_EQ(downloader.Fetch(c.context, c.url, path_, &RecordProgress, &digest), c.fetched);
+    const TransferResult& result = downloader.LastResult();
+    EXPECT_EQ(result.code, c.code);
+    EXPECT_EQ(result.text, curl_easy_strerror(c.code));
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.Transported(), c.code == CURLE_OK);
+    if (c.fetched) {
+      EXPECT_EQ(FileBytes(path_), c.bytes);
+      EXPECT_EQ(digest, CMd5A().Md5String(c.bytes));
+    } else {
+      EXPECT_FALSE(FileExists(path_));
+      EXPECT_EQ(digest, "");
+    }
+  }
+}
+
 TEST_F(DownloadFileTest, StalledTransferIsDropped) {
   // The program waits 60 s for data; the test shortens that window.
   EXPECT_FALSE(DownloadFile(1, CDemoService::FilesUrl("stall/game/data.bin"), path_, &RecordProgress, 2));
