@@ -61,7 +61,7 @@ std::wstring DownloadSpeedText(int remainingFiles, DWORD totalBytesPerSecond) {
 }
 
 const NotifyRoute<CMainPage> CMainPage::kRoutes[] = {
-    {L"startBtn", ui::kNotifyClick, &CMainPage::on_start_click},
+    {L"startBtn", ui::kNotifyClick, &CMainPage::start_download},
     {L"topic_btn", ui::kNotifyClick, &CMainPage::on_topic_click},
     {L"menu_btn", ui::kNotifyClick, &CMainPage::on_menu_click},
 };
@@ -73,7 +73,7 @@ void CMainPage::bind_controls(const ui::CWindowManagerUI& manager) {
 
 bool CMainPage::notify(ui::TNotify& msg) { return route_notify(*this, kRoutes, msg); }
 
-void CMainPage::on_start_click(ui::TNotify&) {
+void CMainPage::start_download(ui::TNotify&) {
   if (startBtn_) {
     startBtn_->set_enabled(false);
     startBtn_->set_text(kStartingText);

@@ -39,7 +39,7 @@ class CMainPage : public CPage {
   const std::map<DWORD, DWORD>& thread_speeds() const { return thread_speeds_; }
 
  private:
-  void on_start_click(ui::TNotify&);
+  void start_download(ui::TNotify&);
   void on_topic_click(ui::TNotify& msg);
   void on_menu_click(ui::TNotify&);
 

@@ -34,21 +34,23 @@ LRESULT CMsgBoxWnd::handle_message(UINT msg, WPARAM wparam, LPARAM lparam) {
   return CSkinPopupWnd::handle_message(msg, wparam, lparam);
 }
 
-void CMsgBoxWnd::on_msgbox_init() {
+const NotifyRoute<CMsgBoxWnd> CMsgBoxWnd::kRoutes[] = {
+    {nullptr, ui::kNotifyWindowInit, &CMsgBoxWnd::on_msgbox_init},
+    {L"msgbox_ok", ui::kNotifyClick, &CMsgBoxWnd::on_ok_click},
+    {L"msgbox_cancel", ui::kNotifyClick, &CMsgBoxWnd::on_cancel_click},
+};
+
+void CMsgBoxWnd::on_msgbox_init(ui::TNotify&) {
   center();
   if (ui::CControlUI* text = manager_.find_control(L"msgbox_text")) text->set_text(text_);
   set_button(manager_.find_control(L"msgbox_ok"), kind_ == kMsgBoxOk || kind_ == kMsgBoxOkCancel, okText_);
   set_button(manager_.find_control(L"msgbox_cancel"), kind_ == kMsgBoxOkCancel, cancelText_);
 }
 
-void CMsgBoxWnd::notify(ui::TNotify& msg) {
-  if (msg.type == ui::kNotifyWindowInit) {
-    on_msgbox_init();
-  } else if (msg.type == ui::kNotifyClick && msg.sender) {
-    if (msg.sender->name() == L"msgbox_ok") close(1);
-    if (msg.sender->name() == L"msgbox_cancel") close(0);
-  }
-}
+void CMsgBoxWnd::on_ok_click(ui::TNotify&) { close(1); }
+void CMsgBoxWnd::on_cancel_click(ui::TNotify&) { close(0); }
+
+void CMsgBoxWnd::notify(ui::TNotify& msg) { route_notify(*this, kRoutes, msg); }
 
 int show_message_box(HWND owner, const std::wstring& text, int kind, const std::wstring& okText,
                      const std::wstring& cancelText) {

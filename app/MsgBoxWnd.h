@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/Page.h"
 #include "app/SkinPopupWnd.h"
 #include "ui/Notify.h"
 
@@ -28,7 +29,11 @@ class CMsgBoxWnd : public CSkinPopupWnd {
   LRESULT handle_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
 
  private:
-  void on_msgbox_init();
+  void on_msgbox_init(ui::TNotify&);
+  void on_ok_click(ui::TNotify&);
+  void on_cancel_click(ui::TNotify&);
+
+  static const NotifyRoute<CMsgBoxWnd> kRoutes[];
 
   std::wstring text_;
   int kind_;

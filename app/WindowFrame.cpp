@@ -10,16 +10,3 @@ void set_round_region(HWND hwnd, SIZE corner) {
   // The window owns the region once it is set; only a refused one is ours.
   if (!::SetWindowRgn(hwnd, region, TRUE)) ::DeleteObject(region);
 }
-
-LRESULT caption_hit_test(const ui::CNativeWindow& window, const ui::CWindowManagerUI& manager, POINT screen) {
-  POINT point = screen;
-  ::ScreenToClient(window.hwnd(), &point);
-  RECT client{};
-  ::GetClientRect(window.hwnd(), &client);
-  const RECT caption = manager.caption_rect();
-  if (point.x < client.left + caption.left || point.x >= client.right - caption.right || point.y < caption.top ||
-      point.y >= caption.bottom) {
-    return HTCLIENT;
-  }
-  return window.is_drag_control(manager.find_control_at(point)) ? HTCAPTION : HTCLIENT;
-}
