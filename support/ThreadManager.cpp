@@ -30,11 +30,20 @@ CWindowMultiThreadManager::~CWindowMultiThreadManager() {
   handles_.clear();
 }
 
-DWORD CWindowMultiThreadManager::StartThread(WorkerFunction function, void* argument) {
+DWORD CWindowMultiThreadManager::StartThread(WorkerFunction function, void* argument, ArgumentDeleter deleter) {
+  const OwnedArgument owned{argument, deleter};
+  // Without the stop request a worker could never be asked to end.
+  if (!stopEvent_.Valid()) {
+    owned.Free();
+    return 0;
+  }
   unsigned id = 0;
   HANDLE handle = reinterpret_cast<HANDLE>(
       _beginthreadex(nullptr, 0, &CWindowMultiThreadManager::ThreadEntry, this, CREATE_SUSPENDED, &id));
-  if (!handle) return 0;
+  if (!handle) {
+    owned.Free();
+    return 0;
+  }
   {
     CAutoLock lock1(handlesLock_);
     handles_[id] = handle;
@@ -42,9 +51,16 @@ DWORD CWindowMultiThreadManager::StartThread(WorkerFunction function, void* argu
     functions_[id] = function;
     phases_[id].store(kNotStarted);
     CAutoLock lock3(argumentsLock_);
-    arguments_[id] = argument;
+    arguments_[id] = owned;
   }
-  ResumeThread(handle);
+  if (ResumeThread(handle) == static_cast<DWORD>(-1)) {
+    // Still suspended before any of its code ran, so ending it is safe.
+    TerminateThread(handle, 0);
+    WaitForSingleObject(handle, kEndWaitMs);
+    TakeArgument(id).Free();
+    RemoveThread(id);
+    return 0;
+  }
   return id;
 }
 
@@ -68,7 +84,7 @@ void CWindowMultiThreadManager::RunCurrentThread() {
   {
     CAutoLock lock3(argumentsLock_);
     auto found = arguments_.find(id);
-    if (found != arguments_.end()) argument = found->second;
+    if (found != arguments_.end()) argument = found->second.value;
   }
   // The thread's own set-up comes before it counts as inside its function:
   // the first use of its thread-local storage allocates under the runtime's
@@ -83,7 +99,18 @@ void CWindowMultiThreadManager::RunCurrentThread() {
     }
   }
   SetWorkerStopEvent(nullptr);
+  // Whether the function ran or was skipped, its argument is done with.
+  TakeArgument(id).Free();
   RemoveThread(id);
+}
+
+CWindowMultiThreadManager::OwnedArgument CWindowMultiThreadManager::TakeArgument(DWORD id) {
+  CAutoLock lock3(argumentsLock_);
+  auto found = arguments_.find(id);
+  if (found == arguments_.end()) return OwnedArgument();
+  OwnedArgument owned = found->second;
+  arguments_.erase(found);
+  return owned;
 }
 
 void CWindowMultiThreadManager::RemoveThread(DWORD id) {

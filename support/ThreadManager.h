@@ -10,7 +10,11 @@
 #include "support/CriticalSection.h"
 #include "support/ScopedHandles.h"
 
+#include <memory>
+
 typedef void (*WorkerFunction)(void* argument);
+// Frees a worker's argument.
+typedef void (*ArgumentDeleter)(void* argument);
 
 class CWindowMultiThreadManager {
  public:
@@ -23,9 +27,13 @@ class CWindowMultiThreadManager {
   CWindowMultiThreadManager(const CWindowMultiThreadManager&) = delete;
   CWindowMultiThreadManager& operator=(const CWindowMultiThreadManager&) = delete;
 
-  // The id the worker sees as its own; 0 when no thread could be made. The
-  // argument is not owned.
-  DWORD StartThread(WorkerFunction function, void* argument);
+  // The id the worker sees as its own; 0 when no thread could be made. With
+  // a deleter the manager owns the argument from here on: it is freed when
+  // the function returns, when the thread is told to skip it, or at once
+  // when no thread could be made. Only a worker ended by force keeps it, as
+  // it may have died holding the heap's lock. Without one the argument
+  // stays the caller's.
+  DWORD StartThread(WorkerFunction function, void* argument, ArgumentDeleter deleter = nullptr);
   // Asks every worker to stop (WorkerStopRequested, WorkerPause) and waits
   // for them within the stop wait; a thread not yet in its function never
   // runs it. Only a worker still inside its function after the wait is
@@ -41,6 +49,14 @@ class CWindowMultiThreadManager {
   // and TerminateAll agree on who goes on.
   enum Phase : int { kNotStarted, kInFunction, kFunctionDone, kSkip, kBeingEnded };
 
+  struct OwnedArgument {
+    void* value = nullptr;
+    ArgumentDeleter deleter = nullptr;
+    void Free() const {
+      if (deleter) deleter(value);
+    }
+  };
+
   struct Snapshot {
     DWORD id;
     CScopedHandle handle;  // a duplicate: the record's own may be closed meanwhile
@@ -48,6 +64,8 @@ class CWindowMultiThreadManager {
 
   static unsigned __stdcall ThreadEntry(void* manager);
   void RunCurrentThread();
+  // Removes the thread's argument from the records and hands it over.
+  OwnedArgument TakeArgument(DWORD id);
   std::vector<Snapshot> SnapshotAndSkipUnstarted();
   void EndByForceIfStillInFunction(const std::vector<Snapshot>& threads);
 
@@ -60,5 +78,12 @@ class CWindowMultiThreadManager {
   std::map<DWORD, HANDLE> handles_;
   std::map<DWORD, WorkerFunction> functions_;
   std::map<DWORD, std::atomic<int>> phases_;  // lock 2
-  std::map<DWORD, void*> arguments_;
+  std::map<DWORD, OwnedArgument> arguments_;
 };
+
+// Starts worker on a thread of threads with argument owned by the manager;
+// the worker borrows it as an Argument*. 0 when no thread could be made.
+template <class Argument>
+DWORD start_worker(CWindowMultiThreadManager& threads, WorkerFunction worker, std::unique_ptr<Argument> argument) {
+  return threads.StartThread(worker, argument.release(), [](void* value) { delete static_cast<Argument*>(value); });
+}

@@ -1,6 +1,7 @@
 #include "support/ThreadManager.h"
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -148,10 +149,11 @@ TEST(ThreadManager, TerminateAllRightAfterStartNeverRunsLateFunctions) {
     std::vector<Slot> slots(8);
     for (auto& slot : slots) manager.StartThread(FunctionA, &slot);
     manager.TerminateAll();
-    // Whatever ran, ran before TerminateAll returned.
+    // Whatever ran, ran before TerminateAll returned: a late run would come
+    // before its thread's records go.
     std::vector<int> runsAfterSweep;
     for (auto& slot : slots) runsAfterSweep.push_back(slot.runs.load());
-    Sleep(20);
+    ASSERT_TRUE(WaitUntilEmpty(manager));
     for (size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(slots[i].runs.load(), runsAfterSweep[i]);
   }
 }
@@ -175,7 +177,9 @@ TEST(ThreadManager, WorkersFinishingAtTheEndOfTheWaitNeverHang) {
 }
 
 std::atomic<int> g_pausesCut{0};
+std::atomic<int> g_pausing{0};
 void PauseUntilStopped(void* argument) {
+  ++g_pausing;
   while (WorkerPause(60000)) {
   }
   ++g_pausesCut;
@@ -186,10 +190,12 @@ void PauseUntilStopped(void* argument) {
 // ended by force, and every record is gone afterwards.
 TEST(ThreadManager, StopRequestEndsPausesAndTheManagerWorksAfterwards) {
   g_pausesCut = 0;
+  g_pausing = 0;
   CWindowMultiThreadManager manager(60000);
   std::vector<Slot> slots(6);
   for (auto& slot : slots) manager.StartThread(PauseUntilStopped, &slot);
-  Sleep(50);
+  for (int i = 0; i < 3000 && g_pausing < 6; ++i) Sleep(1);
+  ASSERT_EQ(g_pausing.load(), 6);
   manager.TerminateAll();
   EXPECT_EQ(g_pausesCut.load(), 6);
   EXPECT_EQ(manager.RecordedCount(), 0u);
@@ -198,10 +204,52 @@ TEST(ThreadManager, StopRequestEndsPausesAndTheManagerWorksAfterwards) {
   // A worker started after the sweep is not asked to stop.
   Slot after;
   manager.StartThread(PauseUntilStopped, &after);
+  for (int i = 0; i < 3000 && g_pausing < 7; ++i) Sleep(1);
+  ASSERT_EQ(g_pausing.load(), 7);
   Sleep(200);
   EXPECT_EQ(after.runs.load(), 0);
   manager.TerminateAll();
   EXPECT_EQ(after.runs.load(), 1);
+}
+
+// An argument handed over with start_worker: it counts being freed, and
+// being freed while its worker still uses it.
+std::atomic<int> g_freedWhileInUse{0};
+struct OwnedArgument {
+  explicit OwnedArgument(std::atomic<int>& freed) : freed_(freed) {}
+  ~OwnedArgument() {
+    if (inUse) ++g_freedWhileInUse;
+    ++freed_;
+  }
+  std::atomic<int>& freed_;
+  std::atomic<bool> inUse{false};
+};
+
+void UseArgument(void* argument) {
+  OwnedArgument* owned = static_cast<OwnedArgument*>(argument);
+  owned->inUse = true;
+  Sleep(2);
+  owned->inUse = false;
+}
+
+// From StartThread on the manager owns the argument: freed once after the
+// function, or once when the thread skips it at shutdown, never while in use.
+TEST(ThreadManager, OwnedArgumentsAreFreedOnceWhetherTheFunctionRanOrWasSkipped) {
+  for (int round = 0; round < 50; ++round) {
+    std::atomic<int> freed{0};
+    {
+      CWindowMultiThreadManager manager;
+      for (int i = 0; i < 8; ++i) {
+        ASSERT_NE(start_worker(manager, UseArgument, std::make_unique<OwnedArgument>(freed)), 0u);
+      }
+      // Every other round ends the workers at once, so some never run.
+      if (round % 2) manager.TerminateAll();
+      ASSERT_TRUE(WaitUntilEmpty(manager)) << round;
+      ASSERT_EQ(freed.load(), 8) << round;
+    }
+    EXPECT_EQ(freed.load(), 8) << round;
+  }
+  EXPECT_EQ(g_freedWhileInUse.load(), 0);
 }
 
 TEST(ThreadManager, ThreadsNotStartedByAManagerAreNeverAskedToStop) {
