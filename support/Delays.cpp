@@ -1,0 +1,6 @@
+#include "support/Delays.h"
+
+ProgramDelays& Delays() {
+  static ProgramDelays delays;
+  return delays;
+}
