@@ -1,6 +1,7 @@
 #include "support/LogFile.h"
 
 #include "support/ScopedHandles.h"
+#include "support/Text.h"
 
 #include <windows.h>
 
@@ -72,6 +73,14 @@ void CWriteLogFile::WriteLogText(const wchar_t* source, int line, const std::wst
     AppendLine(LinePrefix(source, line) + text);
   } catch (...) {
     // A line that cannot be built is dropped.
+  }
+}
+
+void CWriteLogFile::WriteLogUtf8(const wchar_t* source, int line, const std::string& text) {
+  try {
+    WriteLogText(source, line, Utf8ToWide(text));
+  } catch (...) {
+    // A text that cannot be converted is dropped like a line that cannot be built.
   }
 }
 

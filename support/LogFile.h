@@ -20,6 +20,8 @@ class CWriteLogFile {
   void WriteLog(const wchar_t* source, int line, const wchar_t* format, ...);
   // One line of the text exactly as given, whatever its length.
   void WriteLogText(const wchar_t* source, int line, const std::wstring& text);
+  // The same for UTF-8 text, such as a service's reply.
+  void WriteLogUtf8(const wchar_t* source, int line, const std::string& text);
   // The file's length in bytes, or 0 when it cannot be opened.
   unsigned long LogFileSize(const std::wstring& path);
 
@@ -37,3 +39,5 @@ extern CWriteLogFile g_logFile;
 #define ORVANE_LOG_SOURCE (L".\\" __FILE_NAME__)
 #define LOG_LINE(format, ...) g_logFile.WriteLog(ORVANE_LOG_SOURCE, __LINE__, format, ##__VA_ARGS__)
 #define LOG_TEXT(text) g_logFile.WriteLogText(ORVANE_LOG_SOURCE, __LINE__, text)
+// A reply the program could not use, logged as it came.
+#define LOG_REPLY(utf8Text) g_logFile.WriteLogUtf8(ORVANE_LOG_SOURCE, __LINE__, utf8Text)

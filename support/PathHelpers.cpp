@@ -17,3 +17,9 @@ std::wstring ModuleDirectory(HMODULE module) {
   _wsplitpath_s(fileName, drive, 32, folder, 512, name, 512, extension, 128);
   return std::wstring(drive) + folder;
 }
+
+std::wstring TempFolder() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  return length > 0 && length <= MAX_PATH ? std::wstring(folder, length) : std::wstring();
+}
