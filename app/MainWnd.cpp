@@ -7,6 +7,7 @@
 #include "app/MsgBoxWnd.h"
 #include "app/ShellOpen.h"
 #include "app/WindowFrame.h"
+#include "workers/CallPayload.h"
 
 std::wstring g_programDir;
 
@@ -18,17 +19,6 @@ const wchar_t kTitle[] = L"Orvane盒子";
 // and the frame away again, so the whole window is client area.
 const DWORD kMainStyle = 0x96CF0000;
 
-template <class Text>
-std::unique_ptr<Text> take_payload(void* payload) {
-  return std::unique_ptr<Text>(static_cast<Text*>(payload));
-}
-
-// The text a queued call carries; none reads as empty.
-std::wstring take_payload_text(void* payload) {
-  std::unique_ptr<std::wstring> text = take_payload<std::wstring>(payload);
-  return text ? *text : std::wstring();
-}
-
 }  // namespace
 
 // What the window itself answers; the pages answer the rest.
@@ -39,8 +29,11 @@ const NotifyRoute<CMainWnd> CMainWnd::kRoutes[] = {
     {L"setgamePath", ui::kNotifyClick, &CMainWnd::on_ignored_click},
 };
 
+// The main window builds main.xml with itself as the custom-control
+// factory and drags by what takes no input.
 CMainWnd::CMainWnd()
-    : startupPage_(*this),
+    : CSkinWnd(SkinWndSettings{L"main.xml", this, this, WS_CAPTION | WS_THICKFRAME, 0, CaptionDrag::kDragControls}),
+      startupPage_(*this),
       signInPage_(*this),
       mainPage_(*this),
       selfUpdate_(*this),
@@ -51,6 +44,7 @@ CMainWnd::CMainWnd()
 CMainWnd::~CMainWnd() {
   threads_.TerminateAll();
   g_mainWnd = nullptr;
+  DropQueuedCalls(*this);
 }
 
 HWND CMainWnd::create_main_window() { return create(nullptr, kTitle, kMainStyle, 0, 0, 0, 0, 0); }
@@ -58,18 +52,9 @@ HWND CMainWnd::create_main_window() { return create(nullptr, kTitle, kMainStyle,
 LRESULT CMainWnd::handle_message(UINT msg, WPARAM wparam, LPARAM lparam) {
   bool handled = false;
   switch (msg) {
-    case WM_CREATE:
-      on_create();
-      return 0;
     case WM_SIZE:
       on_size(msg, wparam, lparam, handled);
       break;
-    case WM_NCCALCSIZE:
-      return 0;
-    case WM_NCHITTEST:
-      return on_nc_hit_test(lparam);
-    case WM_NCLBUTTONDBLCLK:
-      return 0;
     case WM_KEYDOWN:
       if (on_enter_key(wparam)) return 0;
       break;
@@ -85,30 +70,12 @@ LRESULT CMainWnd::handle_message(UINT msg, WPARAM wparam, LPARAM lparam) {
       }
       break;
   }
-  LRESULT result = 0;
-  if (manager_.handle_window_message(msg, wparam, lparam, result)) return result;
-  return ui::CNativeWindow::handle_message(msg, wparam, lparam);
-}
-
-void CMainWnd::on_create() {
-  const LONG style = ::GetWindowLongW(hwnd(), GWL_STYLE);
-  ::SetWindowLongW(hwnd(), GWL_STYLE, (style & ~(WS_CAPTION | WS_THICKFRAME)) | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
-  manager_.bind_window(hwnd());
-  ui::CSkinBuilder builder;
-  ui::CControlUI* root = builder.build(L"main.xml", this, &manager_);
-  if (!root) return;
-  manager_.attach_root(root);
-  manager_.add_listener(this);
+  return CSkinWnd::handle_message(msg, wparam, lparam);
 }
 
 void CMainWnd::on_size(UINT, WPARAM, LPARAM, bool& handled) {
   set_round_region(hwnd(), manager_.round_corner());
   handled = false;
-}
-
-LRESULT CMainWnd::on_nc_hit_test(LPARAM screenPoint) {
-  const POINT screen{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
-  return caption_hit_test(*this, manager_, screen);
 }
 
 LRESULT CMainWnd::on_sys_command(WPARAM command, LPARAM lparam) {
@@ -174,13 +141,12 @@ int CMainWnd::message_box(const std::wstring& text, int kind, const std::wstring
 void CMainWnd::start_self_update(const std::string& url) { selfUpdate_.start_self_update(url); }
 
 void CMainWnd::on_version_reply(int, void* replyText) {
-  std::unique_ptr<std::string> data = take_payload<std::string>(replyText);
+  std::unique_ptr<std::string> data = TakePayload<std::string>(replyText);
   if (!selfUpdate_.offer_update(data ? *data : std::string())) startupPage_.load_config();
 }
 
 void CMainWnd::on_fatal_error(int, void* message) {
-  std::unique_ptr<std::wstring> text = take_payload<std::wstring>(message);
-  startupPage_.on_fatal_error(text ? *text : std::wstring());
+  startupPage_.on_fatal_error(TakeWideText(message));
 }
 
 void CMainWnd::on_config_loaded(int, void*) { startupPage_.on_config_loaded(); }
@@ -188,7 +154,7 @@ void CMainWnd::on_auto_signed_in(int, void*) { startupPage_.on_auto_signed_in();
 void CMainWnd::on_no_saved_sign_in(int, void*) { startupPage_.on_no_saved_sign_in(); }
 
 void CMainWnd::on_update_downloaded(int, void* path) {
-  std::unique_ptr<std::wstring> file = take_payload<std::wstring>(path);
+  std::unique_ptr<std::wstring> file = TakePayload<std::wstring>(path);
   if (file) {
     selfUpdate_.on_update_downloaded(*file);
   } else {
@@ -200,17 +166,19 @@ void CMainWnd::on_update_failed(int, void*) { selfUpdate_.on_update_failed(); }
 
 void CMainWnd::on_articles_loaded(int, void*) { mainPage_.on_articles_loaded(); }
 // Nothing is shown for a failed article call; the list stays as it was.
-void CMainWnd::on_articles_failed(int, void* message) { take_payload<std::wstring>(message); }
+void CMainWnd::on_articles_failed(int, void* message) { TakePayload<std::wstring>(message); }
 void CMainWnd::on_code_sent(int, void*) { signInPage_.on_code_sent(); }
-void CMainWnd::on_code_failed(int, void* message) { signInPage_.on_code_failed(take_payload_text(message)); }
+void CMainWnd::on_code_failed(int, void* message) { signInPage_.on_code_failed(TakeWideText(message)); }
 void CMainWnd::on_signed_in(int, void*) { signInPage_.on_signed_in(); }
-void CMainWnd::on_sign_in_failed(int, void* message) { signInPage_.on_sign_in_failed(take_payload_text(message)); }
-void CMainWnd::on_download_status(int, void* status) { mainPage_.on_download_status(take_payload_text(status)); }
-void CMainWnd::on_download_failed(int, void* message) { mainPage_.on_download_failed(take_payload_text(message)); }
+void CMainWnd::on_sign_in_failed(int, void* message) { signInPage_.on_sign_in_failed(TakeWideText(message)); }
+void CMainWnd::on_download_status(int, void* status) { mainPage_.on_download_status(TakeWideText(status)); }
+void CMainWnd::on_download_failed(int, void* message) { mainPage_.on_download_failed(TakeWideText(message)); }
 void CMainWnd::start_download_workers(int, void*) { mainPage_.start_download_workers(); }
 void CMainWnd::on_download_speed(int threadId, void* bytesPerSecond) {
-  mainPage_.on_download_speed(static_cast<DWORD>(threadId),
-                              static_cast<DWORD>(reinterpret_cast<UINT_PTR>(bytesPerSecond)));
+  std::unique_ptr<double> speed = TakePayload<double>(bytesPerSecond);
+  const double value = speed ? *speed : 0;
+  const DWORD clamped = !(value >= 1) ? 0 : value >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<DWORD>(value);
+  mainPage_.on_download_speed(static_cast<DWORD>(threadId), clamped);
 }
 // The game folder is read again by the page, under its guard.
 void CMainWnd::on_download_worker_done(int threadId, void*) {

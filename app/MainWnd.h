@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "app/MainPage.h"
-#include "app/MsgDispatch.h"
 #include "app/Page.h"
 #include "app/SelfUpdate.h"
 #include "app/SignInPage.h"
+#include "app/SkinWnd.h"
 #include "app/StartupPage.h"
 #include "support/ThreadManager.h"
 #include "ui/NativeWindow.h"
@@ -22,6 +22,7 @@
 #include "ui/SkinBuilder.h"
 #include "ui/TabLayoutUI.h"
 #include "ui/WindowManagerUI.h"
+#include "workers/MainWndCalls.h"
 
 // Pages of "maintab".
 const int kStartupPageIndex = 0;
@@ -31,10 +32,10 @@ const int kMainPageIndex = 2;
 // The notification-area callback message the popup menu answers (2034).
 const UINT kTrayNotifyMessage = WM_USER + 1010;
 
-class CMainWnd : public ui::CNativeWindow,
+class CMainWnd : public CSkinWnd,
                  public ui::INotifyListener,
                  public ui::ISkinBuilderCallback,
-                 public CMsgDispatch<CMainWnd> {
+                 public IMainWndCalls {
  public:
   CMainWnd();
   ~CMainWnd() override;
@@ -42,10 +43,11 @@ class CMainWnd : public ui::CNativeWindow,
   // Creates the native window; its size comes from the skin. None on failure.
   HWND create_main_window();
 
-  HWND native_handle() const { return hwnd(); }
+  HWND native_handle() const override { return hwnd(); }
   CWindowMultiThreadManager& threads() { return threads_; }
   ui::CWindowManagerUI& manager() { return manager_; }
   CStartupPage& startup_page() { return startupPage_; }
+  CSignInPage& sign_in_page() { return signInPage_; }
 
   // Window thread only.
   void select_page(int index);
@@ -61,31 +63,29 @@ class CMainWnd : public ui::CNativeWindow,
   void notify(ui::TNotify& msg) override;
   ui::CControlUI* make_custom_control(const std::wstring&) override { return nullptr; }
 
-  // Queued methods, run on the window thread; a heap payload belongs to the
-  // method, which frees it. They are virtual so that a worker can name them
-  // for post_call without linking the window's code.
-  virtual void on_version_reply(int, void* replyText);        // std::string*
-  virtual void on_fatal_error(int, void* message);            // std::wstring*
-  virtual void on_config_loaded(int, void*);
-  virtual void on_articles_loaded(int, void*);
-  virtual void on_articles_failed(int, void* message);        // std::wstring*
-  virtual void on_auto_signed_in(int, void*);
-  virtual void on_no_saved_sign_in(int, void*);
-  virtual void on_code_sent(int, void*);
-  virtual void on_code_failed(int, void* message);            // std::wstring*
-  virtual void on_signed_in(int, void*);
-  virtual void on_sign_in_failed(int, void* message);         // std::wstring*
-  virtual void on_download_status(int, void* status);         // std::wstring*
-  virtual void on_download_failed(int, void* message);        // std::wstring*
-  virtual void start_download_workers(int, void*);
-  virtual void on_download_speed(int threadId, void* bytesPerSecond);  // a number, not a pointer
-  virtual void on_download_worker_done(int threadId, void* gameRoot);  // not owned
-  virtual void on_update_downloaded(int, void* path);         // std::wstring*
-  virtual void on_update_failed(int, void*);
-  virtual void open_home_page(int, void*);
-  virtual void open_qq_group_page(int, void*);
-  virtual void open_help_page(int, void*);
-  virtual void sign_out(int, void*);
+  // Queued methods (IMainWndCalls), run on the window thread.
+  void on_version_reply(int, void* replyText) override;
+  void on_fatal_error(int, void* message) override;
+  void on_config_loaded(int, void*) override;
+  void on_articles_loaded(int, void*) override;
+  void on_articles_failed(int, void* message) override;
+  void on_auto_signed_in(int, void*) override;
+  void on_no_saved_sign_in(int, void*) override;
+  void on_code_sent(int, void*) override;
+  void on_code_failed(int, void* message) override;
+  void on_signed_in(int, void*) override;
+  void on_sign_in_failed(int, void* message) override;
+  void on_download_status(int, void* status) override;
+  void on_download_failed(int, void* message) override;
+  void start_download_workers(int, void*) override;
+  void on_download_speed(int threadId, void* bytesPerSecond) override;
+  void on_download_worker_done(int threadId, void*) override;
+  void on_update_downloaded(int, void* path) override;
+  void on_update_failed(int, void*) override;
+  void open_home_page(int, void*) override;
+  void open_qq_group_page(int, void*) override;
+  void open_help_page(int, void*) override;
+  void sign_out(int, void*) override;
 
  protected:
   const wchar_t* window_class_name() const override { return L"CMainWnd"; }
@@ -95,8 +95,6 @@ class CMainWnd : public ui::CNativeWindow,
   virtual void on_size(UINT msg, WPARAM wparam, LPARAM lparam, bool& handled);
 
  private:
-  void on_create();
-  LRESULT on_nc_hit_test(LPARAM screenPoint);
   LRESULT on_sys_command(WPARAM command, LPARAM lparam);
   // The sign-in page's Enter key; true when handled.
   bool on_enter_key(WPARAM key);
@@ -111,7 +109,6 @@ class CMainWnd : public ui::CNativeWindow,
 
   static const NotifyRoute<CMainWnd> kRoutes[];
 
-  ui::CWindowManagerUI manager_;
   CWindowMultiThreadManager threads_;
   ui::CTabLayoutUI* page_tab = nullptr;
   // The pages, each made with *this; pages_ below lists them, so they are
@@ -124,7 +121,5 @@ class CMainWnd : public ui::CNativeWindow,
   std::vector<CPage*> pages_;
 };
 
-// The one main window; null before it is made and after it is gone.
-extern CMainWnd* g_mainWnd;
 // The program's folder with a trailing backslash.
 extern std::wstring g_programDir;

@@ -4,7 +4,7 @@
 #include <string>
 #include <type_traits>
 
-#include "app/MainWnd.h"
+#include "workers/MainWndCalls.h"
 #include "support/Registry.h"
 #include "ui/ButtonUI.h"
 #include "ui/ControlUI.h"
@@ -19,18 +19,6 @@ const DWORD kMenuStyle = 0x96CF0000;
 const int kMenuWidth = 110;
 const int kMenuHeight = 185;
 
-// What a click on each entry hands to the main window; entries not listed
-// (the account) only close the menu.
-struct MenuEntry {
-  const wchar_t* name;
-  CMsgDispatch<CMainWnd>::Method call;
-};
-const MenuEntry kMenuEntries[] = {
-    {L"go_website_btn", &CMainWnd::open_home_page},
-    {L"go_qq_group_btn", &CMainWnd::open_qq_group_page},
-    {L"go_help_btn", &CMainWnd::open_help_page},
-    {L"signout_btn", &CMainWnd::sign_out},
-};
 const wchar_t kAccountEntry[] = L"account_btn";
 
 struct MenuDeleter {
@@ -51,7 +39,18 @@ LRESULT CMenuWnd::handle_message(UINT msg, WPARAM wparam, LPARAM lparam) {
   return CSkinPopupWnd::handle_message(msg, wparam, lparam);
 }
 
-void CMenuWnd::on_menu_init() {
+// The links and the sign-out run from the main window's call queue, after
+// the menu's own loop has ended.
+const NotifyRoute<CMenuWnd> CMenuWnd::kRoutes[] = {
+    {nullptr, ui::kNotifyWindowInit, &CMenuWnd::on_menu_init},
+    {kAccountEntry, ui::kNotifyClick, &CMenuWnd::close_menu},
+    {L"go_website_btn", ui::kNotifyClick, &CMenuWnd::hand_over<&IMainWndCalls::open_home_page>},
+    {L"go_qq_group_btn", ui::kNotifyClick, &CMenuWnd::hand_over<&IMainWndCalls::open_qq_group_page>},
+    {L"go_help_btn", ui::kNotifyClick, &CMenuWnd::hand_over<&IMainWndCalls::open_help_page>},
+    {L"signout_btn", ui::kNotifyClick, &CMenuWnd::hand_over<&IMainWndCalls::sign_out>},
+};
+
+void CMenuWnd::on_menu_init(ui::TNotify&) {
   RECT main{};
   ::GetWindowRect(mainWindow_, &main);
   ::SetWindowPos(hwnd(), nullptr, main.left + kMenuOffsetX, main.top + kMenuOffsetY, kMenuWidth, kMenuHeight,
@@ -64,26 +63,15 @@ void CMenuWnd::on_menu_init() {
   }
 }
 
-void CMenuWnd::on_click(const std::wstring& sender) {
-  if (sender == kAccountEntry) {
-    close(0);
-    return;
-  }
-  for (const MenuEntry& entry : kMenuEntries) {
-    if (sender != entry.name) continue;
-    if (g_mainWnd) g_mainWnd->post_call(g_mainWnd->native_handle(), entry.call, 0, nullptr);
-    close(0);
-    return;
-  }
+void CMenuWnd::close_menu(ui::TNotify&) { close(0); }
+
+template <void (IMainWndCalls::*call)(int, void*)>
+void CMenuWnd::hand_over(ui::TNotify&) {
+  if (g_mainWnd) g_mainWnd->post_call(g_mainWnd->native_handle(), call, 0, nullptr);
+  close(0);
 }
 
-void CMenuWnd::notify(ui::TNotify& msg) {
-  if (msg.type == ui::kNotifyWindowInit) {
-    on_menu_init();
-  } else if (msg.type == ui::kNotifyClick && msg.sender) {
-    on_click(msg.sender->name());
-  }
-}
+void CMenuWnd::notify(ui::TNotify& msg) { route_notify(*this, kRoutes, msg); }
 
 void show_account_menu(HWND mainWindow) {
   {

@@ -10,8 +10,11 @@
 
 #include <string>
 
+#include "app/Page.h"
 #include "app/SkinPopupWnd.h"
 #include "ui/Notify.h"
+
+class IMainWndCalls;
 
 // Where the menu sits relative to the main window's top-left corner.
 const int kMenuOffsetX = 263;
@@ -32,8 +35,14 @@ class CMenuWnd : public CSkinPopupWnd {
   LRESULT handle_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
 
  private:
-  void on_menu_init();
-  void on_click(const std::wstring& sender);
+  void on_menu_init(ui::TNotify&);
+  // The account entry only closes the menu.
+  void close_menu(ui::TNotify&);
+  // Queues the main window's method, then closes the menu.
+  template <void (IMainWndCalls::*call)(int, void*)>
+  void hand_over(ui::TNotify&);
+
+  static const NotifyRoute<CMenuWnd> kRoutes[];
 
   HWND mainWindow_;  // borrowed
 };

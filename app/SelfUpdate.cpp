@@ -39,12 +39,7 @@ bool CSelfUpdate::offer_update(const std::string& versionData) {
 void CSelfUpdate::start_self_update(const std::string& url) {
   window_.select_page(kStartupPageIndex);
   window_.startup_page().set_loading_tip(L"正在下载新版本");
-  std::unique_ptr<std::string> argument(new std::string(url));
-  if (window_.threads().StartThread(&SelfUpdateWorker, argument.get())) {
-    argument.release();
-  } else {
-    on_update_failed();
-  }
+  if (!start_worker(window_.threads(), &SelfUpdateWorker, std::make_unique<std::string>(url))) on_update_failed();
 }
 
 void CSelfUpdate::on_update_downloaded(const std::wstring& path) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/MainWnd.h"
+#include "support/Delays.h"
 #include "support/Registry.h"
 #include "support/Text.h"
 #include "workers/SignInWorkers.h"
@@ -16,13 +17,6 @@ const int kPasswordMode = 1;
 const wchar_t kSendCodeText[] = L"发送验证码";
 const wchar_t kSignInText[] = L"登录";
 const wchar_t kSignInBusyText[] = L"正在登录...";
-
-// Starts a worker that owns its heap argument from then on; when no thread
-// could be made the argument is freed here.
-template <class Argument>
-void start_worker(CMainWnd& window, WorkerFunction worker, std::unique_ptr<Argument> argument) {
-  if (window.threads().StartThread(worker, argument.get())) argument.release();
-}
 
 std::wstring text_of(const ui::CControlUI* control) { return control ? control->text() : std::wstring(); }
 
@@ -79,8 +73,8 @@ void CSignInPage::send_code() {
   sendCode_->set_enabled(false);
   sendCode_->set_text(std::to_wstring(kSendCodeCountdown) + L"s");
   sendCode_->set_tag(kSendCodeCountdown);
-  start_timer(sendCode_, kSendCodeTimerId, kSendCodeTimerMs);
-  start_worker(window_, &SendCodeWorker, std::make_unique<std::string>(WideToUtf8(account)));
+  start_timer(sendCode_, kSendCodeTimerId, Delays().countdownStepMs);
+  start_worker(window_.threads(), &SendCodeWorker, std::make_unique<std::string>(WideToUtf8(account)));
 }
 
 void CSignInPage::on_send_code_timer(ui::TNotify& msg) {
@@ -109,7 +103,7 @@ void CSignInPage::show_tip(const std::wstring& text, DWORD color) {
   tipLab_->set_text_color(color);
   // A tip shown while another is up goes away with the first one: a running
   // timer is not restarted.
-  start_timer(tipLab_, kTipTimerId, kTipTimerMs);
+  start_timer(tipLab_, kTipTimerId, Delays().tipMs);
 }
 
 void CSignInPage::on_tip_timer(ui::TNotify&) {
@@ -117,6 +111,12 @@ void CSignInPage::on_tip_timer(ui::TNotify&) {
   kill_timers(tipLab_);
   tipLab_->set_text(L"");
   tipLab_->set_visible(false);
+}
+
+void CSignInPage::show_saved_account(const std::wstring& account) {
+  if (!accountEdit_) return;
+  accountEdit_->set_text(account);
+  if (pwdEdit_ && pwdEdit_->manager()) pwdEdit_->manager()->set_focus_needed(pwdEdit_);
 }
 
 void CSignInPage::on_code_sent() { show_tip(L"发送成功！", kTipSuccessColor); }
@@ -133,7 +133,7 @@ void CSignInPage::sign_in() {
   const std::wstring credential = text_of(byPassword ? pwdEdit_ : codeEdit_);
   if (credential.empty()) return;
   std::unique_ptr<SignInRequest> request(new SignInRequest{WideToUtf8(account), WideToUtf8(credential)});
-  start_worker(window_, byPassword ? &LoginByPasswordWorker : &LoginByCodeWorker, std::move(request));
+  start_worker(window_.threads(), byPassword ? &LoginByPasswordWorker : &LoginByCodeWorker, std::move(request));
   set_sign_in_busy(true);
   // Kept for the next start also when this attempt fails.
   RegistryWrite(HKEY_CURRENT_USER, kSettingsKey, kAccountValue, REG_SZ, account.data(),

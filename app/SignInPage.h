@@ -15,9 +15,7 @@ class CMainWnd;
 
 // Control timers of the page (ids of the window manager's control timers).
 const unsigned kSendCodeTimerId = 4098;
-const unsigned kSendCodeTimerMs = 993;
 const unsigned kTipTimerId = 4099;
-const unsigned kTipTimerMs = 7000;
 // Seconds the SMS button waits before it can be used again.
 const int kSendCodeCountdown = 60;
 
@@ -31,6 +29,9 @@ class CSignInPage : public CPage {
   void bind_controls(const ui::CWindowManagerUI& manager) override;
   bool notify(ui::TNotify& msg) override;
 
+  // The number saved by an earlier start, filled in with the focus moved to
+  // the password field, before the page is shown.
+  void show_saved_account(const std::wstring& account);
   // Results of the workers, queued to the window.
   void on_code_sent();
   void on_code_failed(const std::wstring& text);

@@ -34,8 +34,6 @@ void CStartupPage::bind_controls(const ui::CWindowManagerUI& manager) {
   loadingTip_ = find_control_as<ui::CLabelUI>(manager, L"loadingtip", L"Label");
   versionLab_ = find_control_as<ui::CLabelUI>(manager, L"version_lab", L"Label");
   startBtn_ = find_control_as<ui::CButtonUI>(manager, L"startBtn", L"Button");
-  accountEdit_ = find_control_as<ui::CRichEditUI>(manager, L"account_edit", L"RichEdit");
-  pwdEdit_ = find_control_as<ui::CRichEditUI>(manager, L"pwd_edit", L"RichEdit");
 }
 
 void CStartupPage::on_window_init() {
@@ -70,15 +68,11 @@ void CStartupPage::on_config_loaded() {
   const std::wstring account = ReadSetting(kAccountValue);
   const std::wstring token = ReadSetting(kTokenValue);
   if (token.empty()) {
-    if (!account.empty() && accountEdit_) {
-      accountEdit_->set_text(account);
-      if (pwdEdit_ && pwdEdit_->manager()) pwdEdit_->manager()->set_focus_needed(pwdEdit_);
-    }
+    if (!account.empty()) window_.sign_in_page().show_saved_account(account);
     window_.select_page(kSignInPageIndex);
   } else {
     set_loading_tip(L"正在登录...");
-    std::unique_ptr<std::string> argument(new std::string(WideToUtf8(token)));
-    if (window_.threads().StartThread(&RestoreSignInWorker, argument.get())) argument.release();
+    start_worker(window_.threads(), &RestoreSignInWorker, std::make_unique<std::string>(WideToUtf8(token)));
   }
   window_.threads().StartThread(&GetArticlesWorker, nullptr);
 }

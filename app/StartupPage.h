@@ -7,7 +7,6 @@
 #include "app/Page.h"
 #include "ui/ButtonUI.h"
 #include "ui/LabelUI.h"
-#include "ui/RichEditUI.h"
 
 class CMainWnd;
 
@@ -32,6 +31,4 @@ class CStartupPage : public CPage {
   ui::CLabelUI* loadingTip_ = nullptr;
   ui::CLabelUI* versionLab_ = nullptr;
   ui::CButtonUI* startBtn_ = nullptr;
-  ui::CRichEditUI* accountEdit_ = nullptr;
-  ui::CRichEditUI* pwdEdit_ = nullptr;
 };

@@ -11,13 +11,17 @@
 #include <json/writer.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
-#include "app/MainWnd.h"
 #include "support/HttpClient.h"
 #include "support/LogFile.h"
+#include "support/PathHelpers.h"
 #include "support/Registry.h"
 #include "support/Text.h"
+#include "support/ThreadManager.h"
+#include "ui/NativeWindow.h"
+#include "workers/CallPayload.h"
 #include "workers/DownloadQueue.h"
 #include "workers/DownloadWorkers.h"
 #include "workers/StartupWorkers.h"
@@ -37,12 +41,63 @@ double Seconds() {
 // The main window as far as a download needs it: a hidden window whose
 // call-queue messages run the queued calls, starting the workers when asked
 // and ending the loop after the last worker's report.
-class CBenchWnd : public CMainWnd {
+class CBenchWnd : public ui::CNativeWindow, public IMainWndCalls {
  public:
-  bool Create() { return create(HWND_MESSAGE, L"bench", WS_POPUP, 0, 0, 0, 1, 1) != nullptr; }
+  CBenchWnd() { g_mainWnd = this; }
   ~CBenchWnd() override {
+    threads_.TerminateAll();
+    g_mainWnd = nullptr;
+    DropQueuedCalls(*this);
     if (hwnd()) DestroyWindow(hwnd());
   }
+  bool Create() { return create(HWND_MESSAGE, L"bench", WS_POPUP, 0, 0, 0, 1, 1) != nullptr; }
+  CWindowMultiThreadManager& threads() { return threads_; }
+  HWND native_handle() const override { return hwnd(); }
+
+  void on_download_status(int, void* status) override {
+    swscanf(TakeWideText(status).c_str(), L"正在下载，剩余%d个文件", &files);
+  }
+  void on_download_failed(int, void* message) override {
+    TakePayload<std::wstring>(message);
+    ++failures;
+    // Before the workers, a failure ends the run.
+    if (workers_ == 0) Finish();
+  }
+  void start_download_workers(int, void*) override {
+    workersStarted = Seconds();
+    for (int i = 0; i < kDownloadWorkerCount; ++i) {
+      if (threads_.StartThread(&DownloadWorker, nullptr)) ++workers_;
+    }
+  }
+  void on_download_speed(int, void* bytesPerSecond) override {
+    ++speedReports;
+    std::unique_ptr<double> speed = TakePayload<double>(bytesPerSecond);
+    if (speed && *speed < 1) lastFileDone = Seconds();
+  }
+  void on_download_worker_done(int, void*) override {
+    if (--workers_ == 0) Finish();
+  }
+
+#define ORVANE_NOT_PART_OF_A_DOWNLOAD(method) \
+  void method(int intArgument, void* payload) override { FreePayload({&IMainWndCalls::method, intArgument, payload}); }
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_version_reply)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_fatal_error)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_config_loaded)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_articles_loaded)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_articles_failed)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_auto_signed_in)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_no_saved_sign_in)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_code_sent)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_code_failed)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_signed_in)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_sign_in_failed)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_update_downloaded)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(on_update_failed)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(open_home_page)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(open_qq_group_page)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(open_help_page)
+  ORVANE_NOT_PART_OF_A_DOWNLOAD(sign_out)
+#undef ORVANE_NOT_PART_OF_A_DOWNLOAD
 
   int files = -1;
   int failures = 0;
@@ -55,44 +110,20 @@ class CBenchWnd : public CMainWnd {
   const wchar_t* window_class_name() const override { return kWindowClass; }
   LRESULT handle_message(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (IsCallQueueMessage(message)) {
-      RunCalls();
+      dispatch_calls();
       return 0;
     }
     return DefWindowProcW(hwnd(), message, wParam, lParam);
   }
 
  private:
-  void RunCalls() {
-    QueuedCall call;
-    while (take_call(call)) {
-      if (call.method == &CMainWnd::on_download_status) {
-        std::wstring* text = static_cast<std::wstring*>(call.pointerArgument);
-        if (text) swscanf(text->c_str(), L"正在下载，剩余%d个文件", &files);
-        delete text;
-      } else if (call.method == &CMainWnd::on_download_failed) {
-        delete static_cast<std::wstring*>(call.pointerArgument);
-        ++failures;
-        // Before the workers, a failure ends the run.
-        if (workers_ == 0) Finish();
-      } else if (call.method == &CMainWnd::start_download_workers) {
-        workersStarted = Seconds();
-        for (int i = 0; i < kDownloadWorkerCount; ++i) {
-          if (threads().StartThread(&DownloadWorker, nullptr)) ++workers_;
-        }
-      } else if (call.method == &CMainWnd::on_download_speed) {
-        ++speedReports;
-        if (call.pointerArgument == nullptr) lastFileDone = Seconds();
-      } else if (call.method == &CMainWnd::on_download_worker_done) {
-        if (--workers_ == 0) Finish();
-      }
-    }
-  }
   void Finish() {
     ended = true;
     PostQuitMessage(0);
   }
 
   int workers_ = 0;
+  CWindowMultiThreadManager threads_;
 };
 
 // The registration the locator reads first, pointed at the bench's game
@@ -139,9 +170,7 @@ int wmain(int argc, wchar_t** argv) {
   g_configText = Json::writeString(Json::StreamWriterBuilder(), config);
   g_downloadUrlPrefix = config["downloadurl_prefix"].asString();
 
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  g_logFile.SetLogFile(std::wstring(temp) + L"orvane-download-bench-log.txt", 1024);
+  g_logFile.SetLogFile(TempFolder() + L"orvane-download-bench-log.txt", 1024);
   HttpGlobalInit();
   CRegistrationForRun registration(game + L"Launcher\\MirMLauncher.exe");
   int status = 1;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "ApiBases.h"
+#include "support/Delays.h"
 #include "support/HttpClient.h"
 #include "support/WorkerStop.h"
 #include "support/LogFile.h"
@@ -80,30 +81,14 @@ ApiReply ApiCall(const std::string& primaryPath, const std::string& fallbackPath
   reply.status = client.Request(std::string(kPrimaryApiBase) + primaryPath, HttpMethod::Post, reply.text,
                                 headers.c_str());
   // A worker asked to stop skips the fallback host.
-  if (!IsAnswer(reply) && WorkerPause(kFallbackPauseMs)) {
-    if (logFirstFailure) LOG_TEXT(Utf8ToWide(reply.text));
+  if (!IsAnswer(reply) && WorkerPause(Delays().fallbackPauseMs)) {
+    if (logFirstFailure) LOG_REPLY(reply.text);
     client.SetPostData(body);
     reply.status = client.Request(std::string(kFallbackApiBase) + fallbackPath, HttpMethod::Post, reply.text,
                                   headers.c_str());
   }
   client.Cleanup();
   return reply;
-}
-
-bool ParseJsonText(const std::string& text, Json::Value& root) {
-  Json::CharReaderBuilder builder;
-  builder["allowComments"] = true;
-  builder["collectComments"] = false;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  return reader->parse(text.data(), text.data() + text.size(), &root, nullptr);
-}
-
-bool JsonMemberText(const Json::Value& object, const char* name, std::string& text) {
-  if (!object.isObject()) return false;
-  const Json::Value& member = object[name];
-  if (member.isArray() || member.isObject()) return false;
-  text = member.asString();
-  return true;
 }
 
 bool ReadApiEnvelope(const std::string& replyText, ApiEnvelope& envelope) {

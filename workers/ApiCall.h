@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "support/JsonText.h"
+
 constexpr int kApiSuccessCode = 10001;
-// Pause before the one retry on the fallback host.
-constexpr unsigned long kFallbackPauseMs = 3000;
 
 // One request parameter; the order of a call's parameters is part of the
 // wire form and of the signature.
@@ -31,9 +31,9 @@ std::string ApiTimestamp();
 std::string ApiRequestBody(const std::vector<ApiParam>& params, const std::string& ts);
 
 // Posts the signed body to the primary host; when that yields no answer (a
-// transport failure, a status outside 200-300 or an empty body) waits 3 s,
-// logs the failed attempt when asked to and posts once more to the fallback
-// host. Blocks the calling worker; never runs on the window thread.
+// transport failure, a status outside 200-300 or an empty body) waits 3 s
+// (Delays().fallbackPauseMs), logs the failed attempt when asked to and
+// posts once more to the fallback host. Blocks the calling worker; never runs on the window thread.
 ApiReply ApiCall(const std::string& primaryPath, const std::string& fallbackPath,
                  const std::vector<ApiParam>& params, bool logFirstFailure);
 
@@ -50,10 +50,3 @@ struct ApiEnvelope {
 // integer range, a "data" that is an array or object, a "message" of a
 // refusal that is present but not a text.
 bool ReadApiEnvelope(const std::string& replyText, ApiEnvelope& envelope);
-
-// Parses JSON text, comments allowed; false when it is not JSON.
-bool ParseJsonText(const std::string& text, Json::Value& root);
-// A member of an object as text: a text as it is, a number as its decimal
-// text, a missing member as the empty text. False for an array or object
-// member, or when object is not an object.
-bool JsonMemberText(const Json::Value& object, const char* name, std::string& text);

@@ -2,16 +2,16 @@
 
 #include <windows.h>
 
-#include <json/reader.h>
 #include <json/value.h>
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "app/MainWnd.h"
+#include "support/Delays.h"
 #include "support/DownloadFile.h"
 #include "support/FileSystem.h"
+#include "support/JsonText.h"
 #include "support/LogFile.h"
 #include "support/Md5.h"
 #include "support/PathHelpers.h"
@@ -22,7 +22,7 @@
 #include "workers/DownloadUrlToFile.h"
 #include "workers/GameLocator.h"
 #include "workers/JsonList.h"
-#include "workers/MainWndCalls.h"
+#include "workers/Reports.h"
 #include "workers/StartupWorkers.h"
 
 namespace {
@@ -32,43 +32,19 @@ const wchar_t kGameNotFound[] = L"未找到此启动器，无法继续安装";
 const wchar_t kListFailed[] = L"文件列表获取失败！";
 const wchar_t kFileFailed[] = L"有文件下载失败，你可以等待全部下载结束后再次下载";
 const wchar_t kClientFolder[] = L"client\\";
-const unsigned long kEndPauseMs = 1000;
 const ULONGLONG kSpeedReportIntervalMs = 100;
 
-// Calls that carry a number rather than an owned payload.
-void QueueNumbers(CMainWnd::Method method, DWORD threadId, void* value) noexcept {
-  try {
-    if (g_mainWnd) g_mainWnd->post_call(g_mainWnd->native_handle(), method, static_cast<int>(threadId), value);
-  } catch (...) {
-  }
-}
-
-void QueueSpeed(DWORD threadId, double bytesPerSecond) {
-  double clamped = bytesPerSecond < 0 ? 0 : bytesPerSecond > UINT32_MAX ? UINT32_MAX : bytesPerSecond;
-  uintptr_t value = static_cast<uint32_t>(clamped);
-  QueueNumbers(&CMainWnd::on_download_speed, threadId, reinterpret_cast<void*>(value));
-}
-
-std::unique_ptr<Json::Value> ParseJson(const std::string& text) {
-  std::unique_ptr<Json::Value> root(new Json::Value);
-  std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
-  if (!reader->parse(text.data(), text.data() + text.size(), root.get(), nullptr)) root.reset();
-  return root;
-}
-
-// A member as text; absent members and values that have no text form
-// (arrays, objects) give an empty text.
+// A member as text; a member that has none (an array, an object) is empty.
 std::string MemberText(const Json::Value& object, const char* name) {
-  if (!object.isObject()) return std::string();
-  const Json::Value& value = object[name];
-  return value.isConvertibleTo(Json::stringValue) ? value.asString() : std::string();
+  std::string text;
+  return JsonMemberText(object, name, text) ? text : std::string();
 }
 
 std::string FileListUrl() {
   try {
-    std::unique_ptr<Json::Value> config = ParseJson(ConfigText());
-    if (!config) return std::string();
-    return MemberText(*config, "filelist_url_prefix") + MemberText(*config, "file_url");
+    Json::Value config;
+    if (!ParseJsonText(ConfigText(), config)) return std::string();
+    return MemberText(config, "filelist_url_prefix") + MemberText(config, "file_url");
   } catch (...) {
     return std::string();
   }
@@ -77,20 +53,14 @@ std::string FileListUrl() {
 std::vector<DownloadItem> ReadFileList(const std::wstring& path) {
   std::vector<DownloadItem> items;
   try {
-    std::unique_ptr<Json::Value> root = ParseJson(ReadWholeFile(path));
+    Json::Value root;
     std::vector<Json::Value> entries;
-    if (!root || !JsonListItems(*root, entries)) return items;
+    if (!ParseJsonText(ReadWholeFile(path), root) || !JsonListItems(root, entries)) return items;
     for (const Json::Value& entry : entries) items.push_back({MemberText(entry, "file"), MemberText(entry, "md5")});
   } catch (...) {
     items.clear();
   }
   return items;
-}
-
-std::wstring TempFolder() {
-  wchar_t path[MAX_PATH + 1] = {};
-  DWORD length = GetTempPathW(MAX_PATH + 1, path);
-  return length && length <= MAX_PATH ? std::wstring(path, length) : std::wstring();
 }
 
 std::wstring StatusText(int remaining) {
@@ -100,7 +70,7 @@ std::wstring StatusText(int remaining) {
 }
 
 void ReportFileFailure() {
-  if (!g_fileFailureShown.exchange(true)) QueueMainWndText(&CMainWnd::on_download_failed, std::wstring(kFileFailed));
+  if (!g_fileFailureShown.exchange(true)) ReportDownloadFailed(kFileFailed);
 }
 
 // A worker's own digest buffer and transfer handle, kept for all its files.
@@ -125,13 +95,25 @@ bool FetchItem(const DownloadItem& item, WorkerTools& tools) {
     return false;
   }
   std::wstring local = GameRoot() + kClientFolder + relative;
-  if (tools.md5.Md5File(local) == item.md5) return true;
+  const std::string present = tools.md5.Md5File(local);
+  // A check cut short by the stop request says nothing about the file, so
+  // it stays as it is.
+  if (WorkerStopRequested()) return false;
+  if (present == item.md5) return true;
   DeleteFileW(local.c_str());
   size_t folderEnd = local.find_last_of(L"\\/");
-  if (!CreateDirectoryTree(local.substr(0, folderEnd))) return false;
+  if (!CreateDirectoryTree(local.substr(0, folderEnd))) {
+    LOG_LINE(L"%s的文件夹无法创建，未下载", local.c_str());
+    return false;
+  }
   std::string url = ReplaceAll(g_downloadUrlPrefix + item.file, "\\", "/");
   std::string digest;
   if (!tools.downloader.Fetch(static_cast<int>(GetCurrentThreadId()), url, local, &ReportDownloadSpeed, &digest)) {
+    // A transfer ended by the stop request is no fault of the file.
+    if (!WorkerStopRequested()) {
+      const TransferResult& result = tools.downloader.LastResult();
+      LOG_LINE(L"%s下载失败，%s，HTTP状态%ld", local.c_str(), AnsiToWide(result.text).c_str(), result.status);
+    }
     return false;
   }
   // A wrong file stays in place: the next run fetches it again.
@@ -142,7 +124,7 @@ bool FetchItem(const DownloadItem& item, WorkerTools& tools) {
 // speed and the files left) changes no faster than this interval. A zero
 // after a reported speed is never held back, so a finished transfer's share
 // leaves the sum at once; always reports even so.
-void ReportWorkerSpeed(DWORD threadId, double speed, bool always) {
+void ReportSpeedWhenDue(DWORD threadId, double speed, bool always) {
   thread_local ULONGLONG lastReport = 0;
   thread_local bool lastWasZero = true;
   const bool zero = speed < 1;
@@ -151,7 +133,7 @@ void ReportWorkerSpeed(DWORD threadId, double speed, bool always) {
   if (!always && !due && !(zero && !lastWasZero)) return;
   lastReport = tick;
   lastWasZero = zero;
-  QueueSpeed(threadId, speed);
+  ReportWorkerSpeed(threadId, speed);
 }
 
 // Second half of the coordinator, once the game root is known.
@@ -160,38 +142,38 @@ void FillDownloadQueue(const std::wstring& root) {
   std::wstring listPath = TempFolder() + FileNameOfPath(Utf8ToWide(listUrl));
   listUrl += "?r=" + std::to_string(static_cast<long>(GetTickCount()));
   if (!DownloadUrlToFile(listUrl, listPath, true)) {
-    QueueMainWndText(&CMainWnd::on_download_failed, std::wstring(kListFailed));
+    ReportDownloadFailed(kListFailed);
     return;
   }
   ReplaceDownloadQueue(ReadFileList(listPath));
-  QueueMainWndText(&CMainWnd::on_download_status, StatusText(PendingDownloadCount()));
+  ReportDownloadStatus(StatusText(PendingDownloadCount()));
   CreateDirectoryTree(root + L"client");
   DeleteTree(root + kClientFolder + L"temp");
   g_fileFailureShown = false;
-  QueueMainWndCall(&CMainWnd::start_download_workers);
+  ReportFileListReady();
 }
 
 }  // namespace
 
 bool ReportDownloadSpeed(int context, int64_t, int64_t, double speed) {
-  ReportWorkerSpeed(static_cast<DWORD>(context), speed, false);
+  ReportSpeedWhenDue(static_cast<DWORD>(context), speed, false);
   return true;
 }
 
 void LocateAndListWorker(void*) {
   try {
     ReplaceDownloadQueue({});
-    QueueMainWndText(&CMainWnd::on_download_status, std::wstring(kSearching));
+    ReportDownloadStatus(kSearching);
     std::wstring root = LocateGameRoot();
     if (!FileAccessible(root)) {
       LOG_TEXT(std::wstring());
-      QueueMainWndText(&CMainWnd::on_download_failed, std::wstring(kGameNotFound));
+      ReportDownloadFailed(kGameNotFound);
       return;
     }
     SetGameRoot(root);
     FillDownloadQueue(root);
   } catch (...) {
-    QueueMainWndText(&CMainWnd::on_download_failed, std::wstring(kListFailed));
+    ReportDownloadFailed(kListFailed);
   }
 }
 
@@ -208,12 +190,12 @@ void DownloadWorker(void*) {
     }
     if (WorkerStopRequested()) break;
     // A failed file's transfer leaves the sum too.
-    ReportWorkerSpeed(threadId, 0, false);
+    ReportSpeedWhenDue(threadId, 0, false);
     if (!current) ReportFileFailure();
   }
   if (WorkerStopRequested()) return;
   // The files-left count the window shows is brought up to date.
-  ReportWorkerSpeed(threadId, 0, true);
-  if (!WorkerPause(kEndPauseMs)) return;
-  QueueNumbers(&CMainWnd::on_download_worker_done, threadId, &g_gameRoot);
+  ReportSpeedWhenDue(threadId, 0, true);
+  if (!WorkerPause(Delays().downloadEndPauseMs)) return;
+  ReportDownloadWorkerDone(threadId);
 }

@@ -2,13 +2,11 @@
 
 #include <windows.h>
 
-#include <memory>
 
-#include "app/MainWnd.h"
 #include "support/LogFile.h"
 #include "support/PathHelpers.h"
 #include "workers/DownloadUrlToFile.h"
-#include "workers/MainWndCalls.h"
+#include "workers/Reports.h"
 
 namespace {
 
@@ -31,16 +29,14 @@ std::wstring ProgramFilePath() {
 }
 
 std::wstring UpdateDownloadPath(const std::wstring& programPath) {
-  wchar_t folder[kPathCapacity] = {};
-  const DWORD length = GetTempPathW(kPathCapacity, folder);
-  if (length == 0 || length >= kPathCapacity) return std::wstring();
-  return std::wstring(folder, length) + FileNameOfPath(programPath);
+  const std::wstring folder = TempFolder();
+  return folder.empty() ? std::wstring() : folder + FileNameOfPath(programPath);
 }
 
 std::wstring SelfReplaceArguments(const std::wstring& programPath) { return L"update '" + programPath + L"'"; }
 
 void SelfUpdateWorker(void* url) {
-  std::unique_ptr<std::string> fileUrl(static_cast<std::string*>(url));
+  const std::string* fileUrl = static_cast<const std::string*>(url);
   std::wstring target;
   try {
     const std::wstring programPath = ProgramFilePath();
@@ -48,7 +44,7 @@ void SelfUpdateWorker(void* url) {
     if (fileUrl && !target.empty() && DownloadUrlToFile(*fileUrl, target, true)) {
       // An empty body is no program: starting it would end this one for nothing.
       if (FileLength(target) > 0) {
-        QueueMainWndText(&CMainWnd::on_update_downloaded, target);
+        ReportUpdateDownloaded(target);
         return;
       }
       LOG_LINE(L"%s is empty", target.c_str());
@@ -57,5 +53,5 @@ void SelfUpdateWorker(void* url) {
   }
   // Nothing of an earlier or a failed download may be taken for the update.
   if (!target.empty()) DeleteFileW(target.c_str());
-  QueueMainWndCall(&CMainWnd::on_update_failed);
+  ReportUpdateFailed();
 }

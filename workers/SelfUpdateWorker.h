@@ -11,8 +11,8 @@ std::wstring UpdateDownloadPath(const std::wstring& programPath);
 // copies itself over programPath and starts it.
 std::wstring SelfReplaceArguments(const std::wstring& programPath);
 
-// Worker function; its argument is a heap std::string holding the URL of the
-// new program file, which the worker frees. Only a whole, non-empty file is
+// Worker function; its argument is a std::string, owned by the thread
+// manager, holding the URL of the new program file. Only a whole, non-empty file is
 // reported, with on_update_downloaded and its path; anything else leaves no
 // file and queues on_update_failed.
 void SelfUpdateWorker(void* url);

@@ -4,13 +4,12 @@
 
 #include <json/value.h>
 
-#include <memory>
 
 #include "support/LogFile.h"
 #include "support/Registry.h"
 #include "support/Text.h"
 #include "workers/ApiCall.h"
-#include "workers/MainWndCalls.h"
+#include "workers/Reports.h"
 #include "workers/ReplyData.h"
 #include "workers/UserId.h"
 
@@ -31,46 +30,36 @@ bool IsUsableUserId(const std::string& userId) {
   return true;
 }
 
-void LogReply(const std::string& replyText) noexcept {
-  try {
-    LOG_TEXT(Utf8ToWide(replyText));
-  } catch (...) {
-    // A line that cannot be made is dropped like one that cannot be written.
-  }
-}
-
 // True when the reply was an envelope and its outcome has been queued; a
 // refusal without a message to show takes the failure path.
-bool SendCode(std::unique_ptr<std::string> mobile, std::string& replyText) {
+bool SendCode(const std::string* mobile, std::string& replyText) {
   if (!mobile) return false;
-  const std::string number = *mobile;
-  mobile.reset();
-  replyText = ApiCall("/Speed/User/send?", "/Speed/User/send", {{"mobile", number}}, true).text;
+  replyText = ApiCall("/Speed/User/send?", "/Speed/User/send", {{"mobile", *mobile}}, true).text;
   ApiEnvelope envelope;
   if (!ReadApiEnvelope(replyText, envelope)) return false;
   if (envelope.code == kApiSuccessCode) {
-    QueueMainWndCall(&CMainWnd::on_code_sent);
+    ReportCodeSent();
     return true;
   }
   if (envelope.message.empty()) return false;
-  QueueMainWndText(&CMainWnd::on_code_failed, Utf8ToWide(envelope.message));
+  ReportCodeFailed(Utf8ToWide(envelope.message));
   return true;
 }
 
 // True when the service refused (its message queued) or the sign-in is
 // stored and queued; false for every reply that cannot be used, a refusal
 // without a message included.
-bool SignIn(const char* path, const char* credentialName, std::unique_ptr<SignInRequest> request,
-            std::string& replyText) {
+bool SignIn(const char* path, const char* credentialName, SignInRequest* request, std::string& replyText) {
   if (!request) return false;
   replyText = ApiCall(path, path, {{"mobile", request->mobile}, {credentialName, request->credential}}, false).text;
   // The typed code or password is not kept after the transfer.
-  request.reset();
+  request->credential.assign(request->credential.size(), '\0');
+  request->credential.clear();
   ApiEnvelope envelope;
   if (!ReadApiEnvelope(replyText, envelope)) return false;
   if (envelope.code != kApiSuccessCode) {
     if (envelope.message.empty()) return false;
-    QueueMainWndText(&CMainWnd::on_sign_in_failed, Utf8ToWide(envelope.message));
+    ReportSignInFailed(Utf8ToWide(envelope.message));
     return true;
   }
   Json::Value payload;
@@ -85,32 +74,30 @@ bool SignIn(const char* path, const char* credentialName, std::unique_ptr<SignIn
   // Set before the window hears of it, so every request it starts next
   // carries the new id.
   SetUserId(userId);
-  QueueMainWndCall(&CMainWnd::on_signed_in);
+  ReportSignedIn();
   return true;
 }
 
-void LoginWorker(void* argument, const char* path, const char* credentialName) {
-  std::unique_ptr<SignInRequest> request(static_cast<SignInRequest*>(argument));
+void LoginWorker(void* request, const char* path, const char* credentialName) {
   std::string replyText;
   try {
-    if (SignIn(path, credentialName, std::move(request), replyText)) return;
+    if (SignIn(path, credentialName, static_cast<SignInRequest*>(request), replyText)) return;
   } catch (...) {
   }
-  LogReply(replyText);
-  QueueMainWndText(&CMainWnd::on_sign_in_failed, std::wstring(L"登录错误！请稍后重试"));
+  LOG_REPLY(replyText);
+  ReportSignInFailed(L"登录错误！请稍后重试");
 }
 
 }  // namespace
 
 void SendCodeWorker(void* mobile) {
-  std::unique_ptr<std::string> owned(static_cast<std::string*>(mobile));
   std::string replyText;
   try {
-    if (SendCode(std::move(owned), replyText)) return;
+    if (SendCode(static_cast<const std::string*>(mobile), replyText)) return;
   } catch (...) {
   }
-  LogReply(replyText);
-  QueueMainWndText(&CMainWnd::on_code_failed, std::wstring(L"网络错误，发送失败"));
+  LOG_REPLY(replyText);
+  ReportCodeFailed(L"网络错误，发送失败");
 }
 
 void LoginByCodeWorker(void* request) { LoginWorker(request, "/Speed/User/login?", "mobile_code"); }
@@ -118,15 +105,18 @@ void LoginByCodeWorker(void* request) { LoginWorker(request, "/Speed/User/login?
 void LoginByPasswordWorker(void* request) { LoginWorker(request, "/Speed/User/zmlogin?", "password"); }
 
 void RestoreSignInWorker(void* token) {
-  std::unique_ptr<std::string> owned(static_cast<std::string*>(token));
   try {
-    std::string userId = owned ? *owned : std::string();
-    owned.reset();
+    const std::string* stored = static_cast<const std::string*>(token);
+    std::string userId = stored ? *stored : std::string();
     if (!IsUsableUserId(userId)) userId.clear();
     SetUserId(userId);
-    QueueMainWndCall(userId.empty() ? &CMainWnd::on_no_saved_sign_in : &CMainWnd::on_auto_signed_in);
+    if (userId.empty()) {
+      ReportNoSavedSignIn();
+    } else {
+      ReportAutoSignedIn();
+    }
   } catch (...) {
-    QueueMainWndCall(&CMainWnd::on_no_saved_sign_in);
+    ReportNoSavedSignIn();
   }
 }
 

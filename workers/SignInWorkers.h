@@ -12,19 +12,20 @@ constexpr wchar_t kAccountValue[] = L"account";
 // The user id of the last successful sign-in, written as a narrow string.
 constexpr wchar_t kTokenValue[] = L"token2";
 
-// What a sign-in worker receives: made on the window thread, owned and
-// freed by the worker. Both texts UTF-8 as typed.
+// What a sign-in worker receives: made on the window thread and handed to
+// the thread manager (start_worker), which frees it after the worker. Both
+// texts UTF-8 as typed.
 struct SignInRequest {
   std::string mobile;
   std::string credential;  // the SMS code or the password
 };
 
-// Worker functions. The argument is a heap std::string holding the mobile
-// number, which the worker frees. Success: on_code_sent. Refused:
+// Worker functions; each argument is owned by the thread manager. Here a
+// std::string holding the mobile number. Success: on_code_sent. Refused:
 // on_code_failed with the service's message. Failure (a refusal without a
 // message among them): logged, then on_code_failed with "网络错误，发送失败".
 void SendCodeWorker(void* mobile);
-// The argument is a heap SignInRequest, freed once the request is sent.
+// The argument is a SignInRequest; its credential is wiped once sent.
 // Success: the user id is stored in "token2" and in the process, then
 // on_signed_in. Refused: on_sign_in_failed with the service's message,
 // nothing stored. Failure (no answer, malformed reply, a refusal without a
@@ -32,8 +33,8 @@ void SendCodeWorker(void* mobile);
 // "登录错误！请稍后重试".
 void LoginByCodeWorker(void* request);
 void LoginByPasswordWorker(void* request);
-// The argument is a heap std::string holding the stored "token2" (UTF-8),
-// which the worker frees; it is adopted without asking the service.
+// The argument is a std::string holding the stored "token2" (UTF-8); it is
+// adopted without asking the service.
 // on_auto_signed_in when it is a usable user id, else on_no_saved_sign_in.
 void RestoreSignInWorker(void* token);
 

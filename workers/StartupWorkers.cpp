@@ -5,7 +5,7 @@
 #include "support/LogFile.h"
 #include "support/Text.h"
 #include "workers/ApiCall.h"
-#include "workers/MainWndCalls.h"
+#include "workers/Reports.h"
 #include "workers/ReplyData.h"
 
 std::string g_configText;
@@ -27,20 +27,11 @@ bool SuccessData(const std::string& replyText, std::string& data) {
   return true;
 }
 
-void FailCall(const std::string& replyText, CMainWnd::Method method, const wchar_t* text) noexcept {
-  try {
-    LOG_TEXT(Utf8ToWide(replyText));
-  } catch (...) {
-    // A line that cannot be made is dropped like one that cannot be written.
-  }
-  QueueMainWndText(method, std::wstring(text));
-}
-
 bool CheckVersion(std::string& replyText) {
   replyText = ApiCall(kVersionPath, kVersionPath, {}, true).text;
   std::string data;
   if (!SuccessData(replyText, data)) return false;
-  QueueMainWndText(&CMainWnd::on_version_reply, data);
+  ReportVersionReply(data);
   return true;
 }
 
@@ -59,7 +50,7 @@ bool GetConfig(std::string& replyText) {
   }
   g_configText = data;
   g_downloadUrlPrefix = prefix;
-  QueueMainWndCall(&CMainWnd::on_config_loaded);
+  ReportConfigLoaded();
   return true;
 }
 
@@ -68,18 +59,20 @@ bool GetArticles(std::string& replyText) {
   std::string data;
   if (!SuccessData(replyText, data)) return false;
   g_articlesText = data;
-  QueueMainWndCall(&CMainWnd::on_articles_loaded);
+  ReportArticlesLoaded();
   return true;
 }
 
 // Runs one call; whatever reading the reply throws ends in the failure path.
-void RunCall(bool (*call)(std::string&), CMainWnd::Method failure, const wchar_t* failureText) {
+void RunCall(bool (*call)(std::string&), void (*reportFailure)(const std::wstring&) noexcept,
+             const wchar_t* failureText) {
   std::string replyText;
   try {
     if (call(replyText)) return;
   } catch (...) {
   }
-  FailCall(replyText, failure, failureText);
+  LOG_REPLY(replyText);
+  reportFailure(failureText);
 }
 
 }  // namespace
@@ -89,11 +82,11 @@ std::string ConfigText() { return g_configText; }
 std::string ArticlesText() { return g_articlesText; }
 
 void CheckVersionWorker(void*) {
-  RunCall(&CheckVersion, &CMainWnd::on_fatal_error, L"检查更新失败，请下载最新版本！");
+  RunCall(&CheckVersion, &ReportFatalError, L"检查更新失败，请下载最新版本！");
 }
 
-void GetConfigWorker(void*) { RunCall(&GetConfig, &CMainWnd::on_fatal_error, L"配置数据获取失败！"); }
+void GetConfigWorker(void*) { RunCall(&GetConfig, &ReportFatalError, L"配置数据获取失败！"); }
 
 void GetArticlesWorker(void*) {
-  RunCall(&GetArticles, &CMainWnd::on_articles_failed, L"文章数据获取失败！");
+  RunCall(&GetArticles, &ReportArticlesFailed, L"文章数据获取失败！");
 }

@@ -10,9 +10,11 @@
 
 #include "app/MainWnd.h"
 #include "app/MsgBoxWnd.h"
+#include "tests/common/ShortDelays.h"
 #include "tests/ui/SkinTestFiles.h"
 #include "tests/ui/TestSkinWindow.h"
 #include "ui/ControlUI.h"
+#include "workers/CallPayload.h"
 
 // Texts of the message boxes answered so far.
 inline std::vector<std::wstring>& AnsweredBoxes() {
@@ -54,18 +56,13 @@ class MainWindowFixture : public testing::Test {
 
   void StopWorkers() {
     window_.threads().TerminateAll();
-    CMainWnd::QueuedCall call;
-    while (window_.take_call(call)) {
-      if (call.method == &CMainWnd::on_version_reply) delete static_cast<std::string*>(call.pointerArgument);
-      if (call.method == &CMainWnd::on_fatal_error || call.method == &CMainWnd::on_articles_failed ||
-          call.method == &CMainWnd::on_code_failed || call.method == &CMainWnd::on_sign_in_failed) {
-        delete static_cast<std::wstring*>(call.pointerArgument);
-      }
-    }
+    DropQueuedCalls(window_);
   }
 
   ui::CControlUI* control(const wchar_t* name) { return window_.manager().find_control(name); }
 
+  // The program's fixed waits run short.
+  CShortDelays delays_;
   Bytes archive_;
   CMainWnd window_;
   UINT_PTR timer_ = 0;

@@ -9,7 +9,7 @@
 #include <functional>
 #include <utility>
 
-#include "app/MsgDispatch.h"
+#include "support/MsgDispatch.h"
 #include "tests/ui/TestSkinWindow.h"
 #include "ui/NativeWindow.h"
 #include "ui/SkinBuilder.h"

@@ -11,6 +11,7 @@
 #include "tests/app/MainWindowFixture.h"
 #include "workers/DownloadQueue.h"
 #include "workers/GameLocator.h"
+#include "workers/Reports.h"
 
 namespace {
 
@@ -57,8 +58,9 @@ class MainPageTest : public MainWindowFixture {
 TEST_F(MainPageTest, TheLastOfFourWorkersEndsTheRunOnce) {
   SetGameRoot(L"C:\\Games\\Wemade\\MirM\\");
   ReplaceDownloadQueue({});
-  window_.start_download_workers(0, nullptr);
-  // The four real workers find the queue empty, wait a second and end.
+  ReportFileListReady();
+  window_.dispatch_calls();
+  // The four real workers find the queue empty, pause and end.
   ASSERT_TRUE(TestSkinWindow::pump_until([] { return !AnsweredBoxes().empty(); }, 20000));
   TestSkinWindow::pump_for(300);
   EXPECT_EQ(AnsweredBoxes(), std::vector<std::wstring>{L"下载已结束！"});
@@ -73,8 +75,9 @@ TEST_F(MainPageTest, WorkerEndsAndSpeedsFromOutsideTheRunAreIgnored) {
   ui::CControlUI* start = control(L"startBtn");
   start->set_text(L"正在下载，剩余3个文件");
   // No run at all, then a worker of no run: nothing ends, nothing is shown.
-  window_.on_download_speed(12345, reinterpret_cast<void*>(static_cast<UINT_PTR>(5000)));
-  window_.on_download_worker_done(12345, nullptr);
+  ReportWorkerSpeed(12345, 5000);
+  ReportDownloadWorkerDone(12345);
+  window_.dispatch_calls();
   TestSkinWindow::pump_for(300);
   EXPECT_TRUE(AnsweredBoxes().empty());
   EXPECT_EQ(GameValue(L"PATH"), L"(missing)");

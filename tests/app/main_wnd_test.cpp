@@ -5,81 +5,46 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/MainWnd.h"
-#include "app/MsgBoxWnd.h"
 #include "support/Registry.h"
-#include "tests/ui/SkinTestFiles.h"
-#include "tests/ui/TestSkinWindow.h"
-#include "ui/ButtonUI.h"
+#include "tests/app/MainWindowFixture.h"
 #include "ui/ControlUI.h"
 #include "ui/TabLayoutUI.h"
+#include "workers/Reports.h"
 #include "workers/SignInWorkers.h"
 #include "workers/StartupWorkers.h"
 
 namespace {
 
-std::wstring g_boxText;
-
-// Runs inside the message box's modal loop: reads the box's text and
-// presses OK.
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND box = ::FindWindowW(L"CMsgBoxWnd", nullptr);
-  if (!box) return;
-  ::KillTimer(nullptr, timer);
-  auto* window = reinterpret_cast<ui::CNativeWindow*>(::GetWindowLongPtrW(box, GWLP_USERDATA));
-  auto* messageBox = dynamic_cast<CMsgBoxWnd*>(window);
-  if (!messageBox) return;
-  if (ui::CControlUI* text = messageBox->manager().find_control(L"msgbox_text")) g_boxText = text->text();
-  messageBox->close(1);
-}
-
-class MainWndTest : public testing::Test {
+class MainWndTest : public MainWindowFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(RegisterPackedSkinArchive(archive_)) << "build/skin.zip is missing";
     RegistryDelete(HKEY_CURRENT_USER, kSettingsKey, kAccountValue);
     RegistryDelete(HKEY_CURRENT_USER, kSettingsKey, kTokenValue);
-    ASSERT_TRUE(window_.create_main_window());
-    window_.show();
+    MainWindowFixture::SetUp();
+    if (HasFatalFailure()) return;
     // "windowinit" comes with the first paint and sets the version text.
     ASSERT_TRUE(TestSkinWindow::pump_until([&] { return control(L"version_lab")->text() == L"版本:1.4"; }));
     StopWorkers();
   }
   void TearDown() override {
-    StopWorkers();
-    if (window_.hwnd()) ::DestroyWindow(window_.hwnd());
+    MainWindowFixture::TearDown();
     RegistryDelete(HKEY_CURRENT_USER, kSettingsKey, kAccountValue);
     g_configText.clear();
   }
 
-  // Ends the workers a step started and drops what they queued, so only
-  // the test decides what the window hears next.
-  bool StopWorkers() {
-    window_.threads().TerminateAll();
-    CMainWnd::QueuedCall call;
-    while (window_.take_call(call)) {
-      if (call.method == &CMainWnd::on_version_reply) delete static_cast<std::string*>(call.pointerArgument);
-      if (call.method == &CMainWnd::on_fatal_error || call.method == &CMainWnd::on_articles_failed) {
-        delete static_cast<std::wstring*>(call.pointerArgument);
-      }
-    }
-    return true;
-  }
-
-  ui::CControlUI* control(const wchar_t* name) { return window_.manager().find_control(name); }
   int page() {
     auto* tab = static_cast<ui::CTabLayoutUI*>(control(L"maintab")->interface_of(L"TabLayout"));
     return tab ? tab->current_index() : -1;
   }
   void LoadConfig(const std::string& text) {
     g_configText = text;
-    window_.on_config_loaded(0, nullptr);
+    ReportConfigLoaded();
+    window_.dispatch_calls();
     StopWorkers();
   }
-
-  Bytes archive_;
-  CMainWnd window_;
 };
 
 TEST_F(MainWndTest, WindowInitShowsTheVersionAndDisablesTheStartButton) {
@@ -109,16 +74,39 @@ TEST_F(MainWndTest, SavedAccountIsFilledIn) {
 }
 
 TEST_F(MainWndTest, ConfigurationThatIsNotJsonEndsTheProgram) {
-  g_boxText.clear();
-  const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, &AnswerBox);
   LoadConfig("not json");
-  ::KillTimer(nullptr, timer);
-  EXPECT_EQ(g_boxText, L"数据错误！");
+  EXPECT_EQ(AnsweredBoxes(), std::vector<std::wstring>{L"数据错误！"});
   EXPECT_TRUE(TestSkinWindow::pump_until([&] { return window_.hwnd() == nullptr; }));
 }
 
+// The whole window is its caption: it drags by anything that takes no
+// input, so not by a button nor by an input field.
+TEST_F(MainWndTest, DraggedByAnythingButWhatTakesInput) {
+  struct {
+    int page;
+    const wchar_t* control;
+    LRESULT expected;
+  } const cases[] = {
+      {kStartupPageIndex, L"version_lab", HTCAPTION},
+      {kSignInPageIndex, L"account_edit", HTCLIENT},
+      {kMainPageIndex, L"min_btn", HTCLIENT},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "page " << c.page << ", " << c.control);
+    window_.select_page(c.page);
+    TestSkinWindow::pump_for(300);
+    const RECT r = control(c.control)->rect();
+    POINT point{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    const ui::CControlUI* under = window_.manager().find_control_at(point);
+    ASSERT_TRUE(under && under->name() == c.control);
+    ::ClientToScreen(window_.hwnd(), &point);
+    EXPECT_EQ(::SendMessageW(window_.hwnd(), WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y)), c.expected);
+  }
+}
+
 TEST_F(MainWndTest, AutomaticSignInOpensTheMainPage) {
-  window_.on_auto_signed_in(0, nullptr);
+  ReportAutoSignedIn();
+  window_.dispatch_calls();
   EXPECT_EQ(page(), kMainPageIndex);
   EXPECT_EQ(control(L"loadingtip")->text(), L"");
 }

@@ -21,7 +21,7 @@
 
 namespace {
 
-using Method = CMsgDispatch<CMainWnd>::Method;
+using Method = IMainWndCalls::Method;
 
 class MenuWndTest : public ::testing::Test {
  protected:
@@ -66,7 +66,7 @@ class MenuWndTest : public ::testing::Test {
   // The calls the menu left in the main window's queue, oldest first.
   std::vector<Method> queued_calls() {
     std::vector<Method> calls;
-    CMsgDispatch<CMainWnd>::QueuedCall call;
+    IMainWndCalls::QueuedCall call;
     while (main_.take_call(call)) calls.push_back(call.method);
     return calls;
   }
@@ -127,10 +127,10 @@ TEST_F(MenuWndTest, EachEntryHandsItsCallToTheMainWindowAndCloses) {
     Method expected;  // none: the entry only closes the menu
   } cases[] = {
       {L"account_btn", nullptr},
-      {L"go_website_btn", &CMainWnd::open_home_page},
-      {L"go_qq_group_btn", &CMainWnd::open_qq_group_page},
-      {L"go_help_btn", &CMainWnd::open_help_page},
-      {L"signout_btn", &CMainWnd::sign_out},
+      {L"go_website_btn", &IMainWndCalls::open_home_page},
+      {L"go_qq_group_btn", &IMainWndCalls::open_qq_group_page},
+      {L"go_help_btn", &IMainWndCalls::open_help_page},
+      {L"signout_btn", &IMainWndCalls::sign_out},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.button, c.button + std::wcslen(c.button)));

@@ -1,6 +1,7 @@
 // The sign-in page on the real main window: the SMS button's countdown and
-// its reset on a failure, the tip line and its one 7-second timer, the two
-// modes of signing in with the account stored at every attempt, and Enter.
+// its reset on a failure, the tip line and its one timer, the two modes of
+// signing in with the account stored at every attempt, and Enter. The
+// page's timers run short here.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -11,6 +12,7 @@
 #include "tests/app/MainWindowFixture.h"
 #include "ui/RichEditUI.h"
 #include "ui/TabLayoutUI.h"
+#include "workers/Reports.h"
 #include "workers/SignInWorkers.h"
 
 namespace {
@@ -55,6 +57,7 @@ TEST_F(SignInPageTest, SendCodeCountsDownAndAFailureResetsItAtOnce) {
   EXPECT_FALSE(send->is_enabled());
   EXPECT_EQ(send->tag(), 60u);
   ASSERT_TRUE(TestSkinWindow::pump_until([&] { return send->text() == L"59s"; }, 3000));
+  ASSERT_TRUE(TestSkinWindow::pump_until([&] { return send->text() == L"57s"; }, 3000));
   // The last tick makes the button usable again.
   send->set_tag(1);
   ASSERT_TRUE(TestSkinWindow::pump_until([&] { return send->text() == L"发送验证码"; }, 3000));
@@ -63,31 +66,35 @@ TEST_F(SignInPageTest, SendCodeCountsDownAndAFailureResetsItAtOnce) {
 
   click(L"sendcode");
   StopWorkers();
-  window_.on_code_failed(0, new std::wstring(L"网络错误，发送失败"));
+  ReportCodeFailed(L"网络错误，发送失败");
+  window_.dispatch_calls();
   EXPECT_EQ(send->text(), L"发送验证码");
   EXPECT_TRUE(send->is_enabled());
   ui::CControlUI* tip = control(L"signin_tip_lab");
   EXPECT_TRUE(tip->is_visible());
   EXPECT_EQ(tip->text(), L"网络错误，发送失败");
   EXPECT_EQ(static_cast<ui::CLabelUI*>(tip->interface_of(L"Label"))->text_color(), kTipFailureColor);
-  TestSkinWindow::pump_for(1500);
+  TestSkinWindow::pump_for(5 * Delays().countdownStepMs);
   EXPECT_EQ(send->text(), L"发送验证码");  // the countdown stopped with it
 }
 
 TEST_F(SignInPageTest, ASecondTipGoesWithTheFirstOnesTimer) {
   ui::CControlUI* tip = control(L"signin_tip_lab");
   auto* label = static_cast<ui::CLabelUI*>(tip->interface_of(L"Label"));
+  const DWORD tipMs = Delays().tipMs;
   const DWORD start = ::GetTickCount();
-  window_.on_code_sent(0, nullptr);
+  ReportCodeSent();
+  window_.dispatch_calls();
   EXPECT_EQ(tip->text(), L"发送成功！");
   EXPECT_EQ(label->text_color(), kTipSuccessColor);
-  TestSkinWindow::pump_for(3000);
-  window_.on_sign_in_failed(0, new std::wstring(L"验证码错误或已失效"));
+  TestSkinWindow::pump_for(tipMs / 2);
+  ReportSignInFailed(L"验证码错误或已失效");
+  window_.dispatch_calls();
   EXPECT_EQ(label->text_color(), kTipFailureColor);
-  ASSERT_TRUE(TestSkinWindow::pump_until([&] { return !tip->is_visible(); }, 12000));
+  ASSERT_TRUE(TestSkinWindow::pump_until([&] { return !tip->is_visible(); }, 4 * tipMs));
   const DWORD shown = ::GetTickCount() - start;
-  EXPECT_GE(shown, 6500u);
-  EXPECT_LT(shown, 9500u) << "the second tip restarted the timer (it would go after 10 s)";
+  EXPECT_GE(shown, tipMs - 100);
+  EXPECT_LT(shown, tipMs * 3 / 2 - 100) << "the second tip restarted the timer";
   EXPECT_EQ(tip->text(), L"");
 }
 
@@ -107,7 +114,8 @@ TEST_F(SignInPageTest, SignInStoresTheAccountInEitherModeAndShowsTheResult) {
   EXPECT_FALSE(signIn->is_enabled());
   EXPECT_EQ(account(), L"13900000000");
 
-  window_.on_sign_in_failed(0, new std::wstring(L"账号或密码错误"));
+  ReportSignInFailed(L"账号或密码错误");
+  window_.dispatch_calls();
   EXPECT_EQ(signIn->text(), L"登录");
   EXPECT_TRUE(signIn->is_enabled());
   EXPECT_EQ(control(L"pwd_edit")->text(), L"secret");
@@ -116,7 +124,8 @@ TEST_F(SignInPageTest, SignInStoresTheAccountInEitherModeAndShowsTheResult) {
   click(L"go_code_signin");
   EXPECT_EQ(mode(), 0);
   control(L"code_edit")->set_text(L"123456");
-  window_.on_signed_in(0, nullptr);
+  ReportSignedIn();
+  window_.dispatch_calls();
   EXPECT_EQ(control(L"code_edit")->text(), L"");
   EXPECT_EQ(control(L"pwd_edit")->text(), L"");
   EXPECT_EQ(control(L"account_edit")->text(), L"13900000000");
@@ -138,7 +147,8 @@ TEST_F(SignInPageTest, EnterInAFieldSignsInWithTheSelectedMode) {
   control(L"account_edit")->set_text(L"13800138000");
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.focused, c.focused + std::wcslen(c.focused)));
-    window_.on_sign_in_failed(0, new std::wstring(L"reset"));
+    ReportSignInFailed(L"reset");
+    window_.dispatch_calls();
     control(L"code_edit")->set_text(c.code);
     control(c.focused)->set_focus();
     ::SendMessageW(window_.hwnd(), WM_KEYDOWN, VK_RETURN, 0);

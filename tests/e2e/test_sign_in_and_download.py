@@ -206,7 +206,8 @@ class SignInAndDownloadTest(ProgramTestCase):
         program = self.start_program()
         window = program.main_window(FIRST_WINDOW_TIMEOUT)
         program.wait_text("请输入验证码", 30)
-        self.assertFalse(program.has_drawn("开始下载") and program.has_drawn("Mir M韩服"))
+        self.assertFalse(program.has_drawn("开始下载"), "the main page was shown without a sign-in")
+        self.assertFalse(program.has_drawn("Mir M韩服"), "the main page was shown without a sign-in")
         self.close_by_button(program, window)
         self.assertEqual(program.wait_exit(), 0)
 

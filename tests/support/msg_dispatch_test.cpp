@@ -1,17 +1,11 @@
-#include "app/MsgDispatch.h"
+#include "support/MsgDispatch.h"
 
-#include <atomic>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-std::atomic<int> g_payloadsFreed{0};
-struct CountedPayload {
-  ~CountedPayload() { ++g_payloadsFreed; }
-};
 
 const UINT kEndNestedLoop = WM_APP + 1;
 
@@ -35,7 +29,6 @@ class CProbeWindow : public CMsgDispatch<CProbeWindow> {
     EXPECT_EQ(GetCurrentThreadId(), windowThread);
     order.push_back(value);
   }
-  void TakePayload(int, void* payload) { delete static_cast<CountedPayload*>(payload); }
   void RunNestedLoop(int, void*) {
     insideNested = true;
     std::thread poster([this] {
@@ -117,15 +110,6 @@ TEST(MsgDispatch, CallPostedDuringANestedLoopRunsBeforeTheLoopEnds) {
   CProbeWindow::Pump();
   EXPECT_TRUE(window.nestedReturned);
   EXPECT_TRUE(window.ranWhileNested);
-}
-
-TEST(MsgDispatch, HeapPayloadIsFreedExactlyOnceByTheReceiver) {
-  CProbeWindow window;
-  g_payloadsFreed = 0;
-  for (int i = 0; i < 3; ++i) window.post_call(window.hwnd, &CProbeWindow::TakePayload, 0, new CountedPayload);
-  CProbeWindow::Pump();
-  CProbeWindow::Pump();
-  EXPECT_EQ(g_payloadsFreed.load(), 3);
 }
 
 TEST(MsgDispatch, NeighbouringMessagesDoNotTouchTheQueue) {

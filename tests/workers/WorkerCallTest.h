@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "tests/common/DemoService.h"
+#include "tests/common/ShortDelays.h"
 #include "tests/common/TestLog.h"
-#include "tests/workers/QueuedCalls.h"
+#include "tests/workers/RecordingCalls.h"
 
 // A demo-service fault mode {kind: value}.
 inline Json::Value Mode(const char* kind, const Json::Value& value) {
@@ -41,7 +42,7 @@ class CWorkerCallTest : public testing::Test {
 
   // The one call the worker queued.
   TakenCall OnlyCall() {
-    std::vector<TakenCall> calls = TakeQueuedCalls(window_);
+    std::vector<TakenCall> calls = window_.TakeCalls();
     EXPECT_EQ(calls.size(), 1u);
     return calls.empty() ? TakenCall() : calls[0];
   }
@@ -52,7 +53,8 @@ class CWorkerCallTest : public testing::Test {
     return records;
   }
 
+  CShortDelays delays_;
   CDemoService demo_;
   CTestLog log_;
-  CMainWnd window_;
+  CRecordingCalls window_;
 };

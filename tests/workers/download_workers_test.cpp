@@ -18,16 +18,17 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWnd.h"
 #include "support/FileSystem.h"
 #include "support/Md5.h"
 #include "support/Registry.h"
 #include "support/Text.h"
 #include "tests/common/DemoService.h"
+#include "tests/common/ShortDelays.h"
 #include "tests/common/TestLog.h"
 #include "tests/support/TestFolder.h"
 #include "tests/workers/DownloadTestFiles.h"
 #include "tests/workers/GameInstallLock.h"
+#include "tests/workers/RecordingCalls.h"
 #include "workers/DownloadQueue.h"
 #include "workers/GameLocator.h"
 #include "workers/StartupWorkers.h"
@@ -61,11 +62,11 @@ struct RunRecord {
   bool workersRequested = false;
   std::set<DWORD> started;
   std::multiset<DWORD> done;
-  bool doneCarriesGameRoot = true;
-  std::vector<std::pair<DWORD, uintptr_t>> speeds;
+  bool donePayloadsEmpty = true;
+  std::vector<std::pair<DWORD, double>> speeds;
 };
 
-bool WaitForThreads(CMainWnd& window) {
+bool WaitForThreads(CRecordingCalls& window) {
   for (int i = 0; i < 6000; ++i) {
     if (window.threads().RecordedCount() == 0) return true;
     Sleep(50);
@@ -73,34 +74,33 @@ bool WaitForThreads(CMainWnd& window) {
   return false;
 }
 
-// Takes every queued call as the window would and frees its payload.
-void Drain(CMainWnd& window, RunRecord& record) {
-  CMainWnd::QueuedCall call;
-  while (window.take_call(call)) {
-    if (call.method == &CMainWnd::on_download_status || call.method == &CMainWnd::on_download_failed) {
-      std::unique_ptr<std::wstring> text(static_cast<std::wstring*>(call.pointerArgument));
-      auto& texts = call.method == &CMainWnd::on_download_status ? record.statuses : record.failures;
-      texts.push_back(text ? *text : L"<null>");
-    } else if (call.method == &CMainWnd::start_download_workers) {
+// Runs every queued call as the window would.
+void Drain(CRecordingCalls& window, RunRecord& record) {
+  for (const TakenCall& call : window.TakeCalls()) {
+    if (call.name == "on_download_status" || call.name == "on_download_failed") {
+      auto& texts = call.name == "on_download_status" ? record.statuses : record.failures;
+      texts.push_back(call.hasPayload ? call.text : L"<null>");
+    } else if (call.name == "start_download_workers") {
       record.workersRequested = true;
-    } else if (call.method == &CMainWnd::on_download_speed) {
-      record.speeds.push_back({static_cast<DWORD>(call.intArgument), reinterpret_cast<uintptr_t>(call.pointerArgument)});
-    } else if (call.method == &CMainWnd::on_download_worker_done) {
+    } else if (call.name == "on_download_speed") {
+      EXPECT_TRUE(call.hasPayload);
+      record.speeds.push_back({static_cast<DWORD>(call.intArgument), call.speed});
+    } else if (call.name == "on_download_worker_done") {
       record.done.insert(static_cast<DWORD>(call.intArgument));
-      record.doneCarriesGameRoot = record.doneCarriesGameRoot && call.pointerArgument == &g_gameRoot;
+      record.donePayloadsEmpty = record.donePayloadsEmpty && !call.hasPayload;
     } else {
-      ADD_FAILURE() << "a call the download does not make";
+      ADD_FAILURE() << "a call the download does not make: " << call.name;
     }
   }
 }
 
-void StartWorkers(CMainWnd& window, RunRecord& record) {
+void StartWorkers(CRecordingCalls& window, RunRecord& record) {
   for (int i = 0; i < kDownloadWorkerCount; ++i) record.started.insert(window.threads().StartThread(&DownloadWorker, nullptr));
 }
 
 // The coordinator on a thread of the window's manager and, when it asks for
 // them, the four download workers, until every thread has ended.
-RunRecord RunDownload(CMainWnd& window) {
+RunRecord RunDownload(CRecordingCalls& window) {
   RunRecord record;
   window.threads().StartThread(&LocateAndListWorker, nullptr);
   EXPECT_TRUE(WaitForThreads(window));
@@ -117,13 +117,13 @@ RunRecord RunDownload(CMainWnd& window) {
 void ExpectWorkersEnded(const RunRecord& run) {
   EXPECT_EQ(run.started.size(), static_cast<size_t>(kDownloadWorkerCount));
   EXPECT_EQ(run.done, std::multiset<DWORD>(run.started.begin(), run.started.end()));
-  EXPECT_TRUE(run.doneCarriesGameRoot);
-  std::map<DWORD, uintptr_t> lastSpeed;
+  EXPECT_TRUE(run.donePayloadsEmpty);
+  std::map<DWORD, double> lastSpeed;
   for (const auto& speed : run.speeds) {
     EXPECT_EQ(run.started.count(speed.first), 1u) << "speed of thread " << speed.first;
     lastSpeed[speed.first] = speed.second;
   }
-  for (const auto& last : lastSpeed) EXPECT_EQ(last.second, 0u) << "thread " << last.first;
+  for (const auto& last : lastSpeed) EXPECT_EQ(last.second, 0) << "thread " << last.first;
 }
 
 class DownloadWorkersTest : public testing::Test {
@@ -221,10 +221,11 @@ class DownloadWorkersTest : public testing::Test {
   }
 
   CGameInstallLock lock_;
+  CShortDelays delays_;
   CDemoService demo_;
   CTestFolder game_{L"download"};
   CTestLog log_{L"download"};
-  CMainWnd window_;
+  CRecordingCalls window_;
   std::string name_;
   std::string prefix_;
   std::string listName_;
@@ -550,6 +551,42 @@ TEST_F(DownloadWorkersTest, NewRunWhileWorkersOfTheLastRunStillRun) {
     EXPECT_EQ(ReadTestFile(Local(file.first)), file.second) << file.first;
   }
   for (const std::string& file : fetched) EXPECT_EQ(fetched.count(file), 1u) << file;
+}
+
+// A game file that cannot be had leaves one log line with its path, how its
+// transfer ended (the library's text) and the HTTP status, so a missing
+// file, a broken reply and an unreachable server read apart.
+TEST_F(DownloadWorkersTest, FailedFileIsLoggedWithTransferResultAndStatus) {
+  const std::string file = "lost/file.bin";
+  Json::Value list(Json::arrayValue);
+  list.append(Entry(file, Md5("never served")));
+  ServeList(list);
+  const struct Case {
+    const char* name;
+    std::string downloadPrefix;
+    const wchar_t* result;
+    long status;
+  } cases[] = {
+      {"missing on the server", CDemoService::FilesUrl(prefix_ + "client/"), L"No error", 404},
+      {"reply cut short", CDemoService::FilesUrl("cut/" + prefix_ + "client/"), L"Transferred a partial file", 200},
+      {"no server", "http://127.0.0.1:1/", L"Couldn't connect to server", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CTestLog log(L"file-failure");
+    // No worker of an earlier run is left to read it.
+    g_downloadUrlPrefix = c.downloadPrefix;
+    RunRecord run = RunDownload(window_);
+    EXPECT_EQ(run.failures, std::vector<std::wstring>{kFileFailed});
+    EXPECT_FALSE(FileExists(Local(file)));
+    const std::wstring expected =
+        L"]" + Local(file) + L"下载失败，" + c.result + L"，HTTP状态" + std::to_wstring(c.status);
+    std::vector<std::wstring> lines = log.Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].size() >= expected.size() &&
+                lines[0].compare(lines[0].size() - expected.size(), expected.size(), expected) == 0)
+        << lines[0];
+  }
 }
 
 }  // namespace

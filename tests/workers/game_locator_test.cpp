@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWnd.h"
 #include "support/FileSystem.h"
 #include "support/ScopedHandles.h"
 #include "tests/common/TestLog.h"
 #include "tests/workers/GameInstallLock.h"
+#include "tests/workers/RecordingCalls.h"
 #include "workers/DownloadWorkers.h"
 
 namespace {
@@ -153,11 +153,6 @@ std::wstring MakeLauncher(const CTestDrive& drive, const std::wstring& folder) {
   return launcher;
 }
 
-struct QueuedText {
-  CMainWnd::Method method;
-  std::wstring text;
-};
-
 class GameLocatorTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -178,19 +173,11 @@ class GameLocatorTest : public testing::Test {
   }
 
   // Runs the coordinator up to where the game decides the run, and returns
-  // what it queued; its calls carry owned wide texts or nothing.
-  std::vector<QueuedText> RunCoordinator() {
-    CMainWnd window;
+  // what it queued.
+  std::vector<TakenCall> RunCoordinator() {
+    CRecordingCalls window;
     LocateAndListWorker(nullptr);
-    std::vector<QueuedText> calls;
-    CMainWnd::QueuedCall call;
-    while (window.take_call(call)) {
-      std::wstring* text = static_cast<std::wstring*>(call.pointerArgument);
-      bool carriesText = call.method == &CMainWnd::on_download_status || call.method == &CMainWnd::on_download_failed;
-      calls.push_back({call.method, carriesText && text ? *text : std::wstring()});
-      if (carriesText) delete text;
-    }
-    return calls;
+    return window.TakeCalls();
   }
 
   CGameInstallLock lock_;
@@ -288,11 +275,11 @@ TEST_F(GameLocatorTest, StaleRegistrationEndsTheRunEvenWithAShortcut) {
   CTestLog log(L"locator-stale");
   ASSERT_TRUE(WriteRegistration(driveK_ / L"Gone\\MirM\\Launcher\\MirMLauncher.exe", RegistryView::Only32));
   ASSERT_TRUE(WriteShortcut(DesktopShortcut(CSIDL_DESKTOPDIRECTORY), MakeLauncher(driveL_, L"Wemade")));
-  std::vector<QueuedText> calls = RunCoordinator();
+  std::vector<TakenCall> calls = RunCoordinator();
   ASSERT_EQ(calls.size(), 2u);
-  EXPECT_TRUE(calls[0].method == &CMainWnd::on_download_status);
+  EXPECT_EQ(calls[0].name, "on_download_status");
   EXPECT_EQ(calls[0].text, L"查找游戏启动器");
-  EXPECT_TRUE(calls[1].method == &CMainWnd::on_download_failed);
+  EXPECT_EQ(calls[1].name, "on_download_failed");
   EXPECT_EQ(calls[1].text, L"未找到此启动器，无法继续安装");
   std::vector<std::wstring> lines = log.Lines();
   // One entry of time and source only.
@@ -305,7 +292,7 @@ TEST_F(GameLocatorTest, FoundRootIsKeptForTheRun) {
   const std::wstring launcher = MakeLauncher(driveK_, L"Wemade");
   ASSERT_TRUE(WriteRegistration(launcher, RegistryView::Only32));
   SetGameRoot(L"earlier");
-  std::vector<QueuedText> calls = RunCoordinator();
+  std::vector<TakenCall> calls = RunCoordinator();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls[0].text, L"查找游戏启动器");
   EXPECT_EQ(GameRoot(), driveK_ / L"Wemade\\MirM\\");

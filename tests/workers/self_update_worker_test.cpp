@@ -57,11 +57,11 @@ TEST_F(SelfUpdateWorkerTest, OnlyAWholeNonEmptyFileIsHandedOver) {
     SelfUpdateWorker(new std::string(c.url));
     const TakenCall call = OnlyCall();
     if (c.handedOver) {
-      EXPECT_STREQ(MethodName(call.method), "on_update_downloaded");
+      EXPECT_EQ(call.name, "on_update_downloaded");
       EXPECT_EQ(call.text, target_);
       EXPECT_TRUE(ReadTestFile(target_) == program);
     } else {
-      EXPECT_STREQ(MethodName(call.method), "on_update_failed");
+      EXPECT_EQ(call.name, "on_update_failed");
       EXPECT_FALSE(FileExists(target_));
     }
   }

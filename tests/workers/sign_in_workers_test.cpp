@@ -16,7 +16,7 @@
 #include "support/Text.h"
 #include "tests/common/DemoService.h"
 #include "tests/common/TestLog.h"
-#include "tests/workers/QueuedCalls.h"
+#include "tests/workers/RecordingCalls.h"
 #include "tests/workers/WorkerCallTest.h"
 #include "workers/ClientDescription.h"
 #include "workers/UserId.h"
@@ -79,13 +79,13 @@ class SignInWorkersTest : public CWorkerCallTest {
 TEST_F(SignInWorkersTest, PasswordSignInStoresTheIdAndTheNextRequestCarriesIt) {
   LoginByPasswordWorker(Request(kDemoMobile, kDemoPassword));
   TakenCall call = OnlyCall();
-  EXPECT_STREQ(MethodName(call.method), "on_signed_in");
+  EXPECT_EQ(call.name, "on_signed_in");
   EXPECT_FALSE(call.hasPayload);
   EXPECT_EQ(GetUserId(), "100001");
   EXPECT_EQ(StoredToken(), L"100001");
 
   SendCodeWorker(Text(kDemoMobile));
-  EXPECT_STREQ(MethodName(OnlyCall().method), "on_code_sent");
+  EXPECT_EQ(OnlyCall().name, "on_code_sent");
   Json::Value records = Records();
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0]["path"].asString(), "/Speed/User/zmlogin?");
@@ -98,12 +98,12 @@ TEST_F(SignInWorkersTest, PasswordSignInStoresTheIdAndTheNextRequestCarriesIt) {
 TEST_F(SignInWorkersTest, CodeSignInWithTheSentCode) {
   const std::string mobile = "+8613900000001";
   SendCodeWorker(Text(mobile));
-  EXPECT_STREQ(MethodName(OnlyCall().method), "on_code_sent");
+  EXPECT_EQ(OnlyCall().name, "on_code_sent");
   std::string code;
   ASSERT_TRUE(demo_.SmsCode(mobile, code));
 
   LoginByCodeWorker(Request(mobile, code));
-  EXPECT_STREQ(MethodName(OnlyCall().method), "on_signed_in");
+  EXPECT_EQ(OnlyCall().name, "on_signed_in");
   EXPECT_EQ(GetUserId(), "100002");
   EXPECT_EQ(StoredToken(), L"100002");
   Json::Value records = Records();
@@ -137,7 +137,7 @@ TEST_F(SignInWorkersTest, RefusalsQueueTheServiceMessageAndChangeNothing) {
     SetUserId("555");
     refusal.worker(refusal.argument());
     TakenCall call = OnlyCall();
-    EXPECT_STREQ(MethodName(call.method), refusal.method);
+    EXPECT_EQ(call.name, refusal.method);
     EXPECT_EQ(call.text, refusal.message);
     EXPECT_EQ(GetUserId(), "555");
     EXPECT_EQ(StoredToken(), L"555");
@@ -151,7 +151,7 @@ TEST_F(SignInWorkersTest, SmsRefusalWithoutMessageShowsTheFailureText) {
   AddFault(Mode("raw", R"({"code":10003})"));
   SendCodeWorker(Text(kDemoMobile));
   TakenCall call = OnlyCall();
-  EXPECT_STREQ(MethodName(call.method), "on_code_failed");
+  EXPECT_EQ(call.name, "on_code_failed");
   EXPECT_EQ(call.text, kSendFailed);
   std::vector<std::wstring> lines = log_.Lines();
   ASSERT_EQ(lines.size(), 1u);
@@ -186,7 +186,7 @@ TEST_F(SignInWorkersTest, NoAnswerFromEitherHost) {
     CTestLog log(L"sign-in-no-answer");
     failing.worker(failing.argument());
     TakenCall call = OnlyCall();
-    EXPECT_STREQ(MethodName(call.method), failing.method);
+    EXPECT_EQ(call.name, failing.method);
     EXPECT_EQ(call.text, failing.text);
     EXPECT_EQ(log.Lines().size(), failing.logLines);
     Json::Value records = Records();
@@ -264,7 +264,7 @@ TEST_F(SignInWorkersTest, SignInRepliesTable) {
     LoginByPasswordWorker(Request(kDemoMobile, kDemoPassword));
     TakenCall call = OnlyCall();
     const std::string storedId = reply.storedId ? reply.storedId : "555";
-    EXPECT_STREQ(MethodName(call.method), reply.storedId ? "on_signed_in" : "on_sign_in_failed");
+    EXPECT_EQ(call.name, reply.storedId ? "on_signed_in" : "on_sign_in_failed");
     EXPECT_EQ(call.text, reply.failure);
     EXPECT_EQ(GetUserId(), storedId);
     EXPECT_EQ(StoredToken(), Utf8ToWide(storedId));
@@ -306,7 +306,7 @@ TEST_F(SignInWorkersTest, SmsRepliesTable) {
     CTestLog log(L"sms-replies");
     SendCodeWorker(Text(kDemoMobile));
     TakenCall call = OnlyCall();
-    EXPECT_STREQ(MethodName(call.method), reply.method);
+    EXPECT_EQ(call.name, reply.method);
     if (reply.text) {
       EXPECT_EQ(call.text, reply.text);
     }
@@ -332,7 +332,7 @@ TEST_F(SignInWorkersTest, StoredSignInIsAdoptedWithoutAskingTheService) {
     SetUserId("old");
     RestoreSignInWorker(stored.token);
     TakenCall call = OnlyCall();
-    EXPECT_STREQ(MethodName(call.method), stored.method);
+    EXPECT_EQ(call.name, stored.method);
     EXPECT_FALSE(call.hasPayload);
     EXPECT_EQ(GetUserId(), stored.userId);
   }
@@ -357,7 +357,7 @@ TEST_F(SignInWorkersTest, SignOutForgetsTheIdButKeepsTheAccount) {
 TEST_F(SignInWorkersTest, MissingRequestFailsWithoutACall) {
   LoginByCodeWorker(nullptr);
   TakenCall call = OnlyCall();
-  EXPECT_STREQ(MethodName(call.method), "on_sign_in_failed");
+  EXPECT_EQ(call.name, "on_sign_in_failed");
   EXPECT_EQ(call.text, kSignInFailed);
   SendCodeWorker(nullptr);
   EXPECT_EQ(OnlyCall().text, kSendFailed);
@@ -400,7 +400,7 @@ TEST_F(SignInWorkersTest, UserIdIsNeverSeenHalfWritten) {
   }
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(torn, 0);
-  EXPECT_EQ(TakeQueuedCalls(window_).size(), 2u * kRounds);
+  EXPECT_EQ(window_.TakeCalls().size(), 2u * kRounds);
 }
 
 }  // namespace

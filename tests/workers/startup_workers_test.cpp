@@ -11,7 +11,7 @@
 #include "support/Text.h"
 #include "tests/common/DemoService.h"
 #include "tests/common/TestLog.h"
-#include "tests/workers/QueuedCalls.h"
+#include "tests/workers/RecordingCalls.h"
 #include "tests/workers/WorkerCallTest.h"
 #include "workers/ApiCall.h"
 #include "workers/JsonList.h"
@@ -44,7 +44,7 @@ class StartupWorkersTest : public CWorkerCallTest {
 TEST_F(StartupWorkersTest, VersionCheckHandsTheDecodedDataToTheWindow) {
   CheckVersionWorker(nullptr);
   TakenCall call = OnlyCall();
-  EXPECT_STREQ(MethodName(call.method), "on_version_reply");
+  EXPECT_EQ(call.name, "on_version_reply");
   Json::Value version = Parsed(call.narrowText);
   EXPECT_EQ(version["check_code"].asString(), "4");
   EXPECT_EQ(version["file_url"].asString(), CDemoService::FilesUrl("update/OrvaneBox.exe"));
@@ -66,7 +66,7 @@ TEST_F(StartupWorkersTest, VersionDataArrivesUnchanged) {
     AddFault(Mode("data", payload));
     CheckVersionWorker(nullptr);
     TakenCall call = OnlyCall();
-    EXPECT_STREQ(MethodName(call.method), "on_version_reply");
+    EXPECT_EQ(call.name, "on_version_reply");
     EXPECT_EQ(call.narrowText, payload);
   }
 }
@@ -74,7 +74,7 @@ TEST_F(StartupWorkersTest, VersionDataArrivesUnchanged) {
 TEST_F(StartupWorkersTest, ConfigurationIsKeptWithItsDownloadPrefix) {
   GetConfigWorker(nullptr);
   TakenCall call = OnlyCall();
-  EXPECT_STREQ(MethodName(call.method), "on_config_loaded");
+  EXPECT_EQ(call.name, "on_config_loaded");
   EXPECT_FALSE(call.hasPayload);
   Json::Value config = Parsed(ConfigText());
   EXPECT_EQ(config["filelist_url_prefix"].asString(), CDemoService::FilesUrl(""));
@@ -88,7 +88,7 @@ TEST_F(StartupWorkersTest, ConfigurationWithoutDownloadPrefixIsAccepted) {
   const std::string payload = R"({"home":"http://h/","filelist_url_prefix":"http://f/"})";
   AddFault(Mode("data", payload));
   GetConfigWorker(nullptr);
-  EXPECT_STREQ(MethodName(OnlyCall().method), "on_config_loaded");
+  EXPECT_EQ(OnlyCall().name, "on_config_loaded");
   EXPECT_EQ(ConfigText(), payload);
   EXPECT_EQ(g_downloadUrlPrefix, "");
 }
@@ -96,7 +96,7 @@ TEST_F(StartupWorkersTest, ConfigurationWithoutDownloadPrefixIsAccepted) {
 TEST_F(StartupWorkersTest, ArticleListIsKept) {
   GetArticlesWorker(nullptr);
   TakenCall call = OnlyCall();
-  EXPECT_STREQ(MethodName(call.method), "on_articles_loaded");
+  EXPECT_EQ(call.name, "on_articles_loaded");
   EXPECT_FALSE(call.hasPayload);
   std::vector<Json::Value> articles;
   ASSERT_TRUE(JsonListItems(Parsed(ArticlesText()), articles));
@@ -114,13 +114,13 @@ TEST_F(StartupWorkersTest, ShortDataInClearWorksForAllThree) {
   ASSERT_TRUE(demo_.Reset());
   AddFault(Envelope("data", R"({"downloadurl_prefix":"http://d/"})"));
   GetConfigWorker(nullptr);
-  EXPECT_STREQ(MethodName(OnlyCall().method), "on_config_loaded");
+  EXPECT_EQ(OnlyCall().name, "on_config_loaded");
   EXPECT_EQ(g_downloadUrlPrefix, "http://d/");
 
   ASSERT_TRUE(demo_.Reset());
   AddFault(Envelope("data", R"([{"title":"t","url":"http://a/"}])"));
   GetArticlesWorker(nullptr);
-  EXPECT_STREQ(MethodName(OnlyCall().method), "on_articles_loaded");
+  EXPECT_EQ(OnlyCall().name, "on_articles_loaded");
   EXPECT_EQ(ArticlesText(), R"([{"title":"t","url":"http://a/"}])");
 }
 
@@ -201,7 +201,7 @@ TEST_F(StartupWorkersTest, MalformedRepliesTakeTheFailurePath) {
       TakenCall call = OnlyCall();
       std::vector<std::wstring> lines = log.Lines();
       if (reply.*worker.fails) {
-        EXPECT_STREQ(MethodName(call.method), worker.failure);
+        EXPECT_EQ(call.name, worker.failure);
         EXPECT_EQ(call.text, worker.failureText);
         EXPECT_EQ(g_configText, "stale");
         EXPECT_EQ(g_downloadUrlPrefix, "stale");
@@ -211,7 +211,7 @@ TEST_F(StartupWorkersTest, MalformedRepliesTakeTheFailurePath) {
           EXPECT_EQ(lines[0].substr(lines[0].size() - raw.size()), raw);
         }
       } else {
-        EXPECT_STREQ(MethodName(call.method), worker.success);
+        EXPECT_EQ(call.name, worker.success);
         EXPECT_TRUE(lines.empty());
       }
     }
@@ -239,7 +239,7 @@ TEST_F(StartupWorkersTest, NoAnswerFromEitherHostFails) {
     CTestLog log(L"startup-no-answer");
     failing.worker(nullptr);
     TakenCall call = OnlyCall();
-    EXPECT_STREQ(MethodName(call.method), failing.failure);
+    EXPECT_EQ(call.name, failing.failure);
     EXPECT_EQ(call.text, failing.text);
     EXPECT_EQ(log.Lines().size(), 2u);
     Json::Value records = Records();
