@@ -47,9 +47,11 @@ void CSelfUpdate::on_update_downloaded(const std::wstring& path) {
   const HINSTANCE started =
       ::ShellExecuteW(nullptr, L"open", path.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
   // A copy that does not start would leave the user with no program at
-  // all: tell them instead of closing silently.
+  // all: tell them instead of closing silently. What cannot start is no
+  // update, and nothing of it may stay to be taken for one later.
   if (reinterpret_cast<INT_PTR>(started) <= 32) {
     LOG_LINE(L"ShellExecute %s failed: %d", path.c_str(), static_cast<int>(reinterpret_cast<INT_PTR>(started)));
+    ::DeleteFileW(path.c_str());
     on_update_failed();
     return;
   }

@@ -63,9 +63,12 @@ class SelfUpdateTest(ProgramTestCase):
         wait_until("the new version to end", lambda: not program_processes(), 30)
 
     def test_failed_download_leaves_no_file_and_ends(self):
-        for name, file_path in (("missing file", "update/missing.exe"), ("cut short", "cut/OrvaneBox.exe")):
+        for name, file_path in (("missing file", "update/missing.exe"), ("cut short", "cut/OrvaneBox.exe"),
+                                ("not a program", "update/NotAProgram.exe")):
             with self.subTest(name):
                 self.demo.reset()
+                # A whole file that is no program downloads fine but cannot start.
+                self.demo.put_file("update/NotAProgram.exe", b"not a program\n" * 70000)
                 self.offer(file_path)
                 program = self.start_installed()
                 program.answer_box(PROMPT, "开始更新")
