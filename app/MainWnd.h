@@ -89,7 +89,6 @@ class CMainWnd : public CSkinWnd,
 
  protected:
   const wchar_t* window_class_name() const override { return L"CMainWnd"; }
-  UINT class_style() const override { return CS_DBLCLKS; }
   LRESULT handle_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
   // Sets the rounded region; always leaves the message unhandled.
   virtual void on_size(UINT msg, WPARAM wparam, LPARAM lparam, bool& handled);
