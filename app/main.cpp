@@ -12,6 +12,7 @@
 #include "app/SelfReplace.h"
 #include "app/SingleInstance.h"
 #include "app/SkinArchiveResource.h"
+#include "app/TrustSettings.h"
 #include "support/ComApartment.h"
 #include "support/HttpClient.h"
 #include "support/InstanceSemaphore.h"
@@ -64,6 +65,7 @@ void RunProgram(HINSTANCE instance, const std::wstring& arguments) {
   if (!com.ready()) return;
   COleSession ole;
   CHttpLibrary http;
+  ApplyCompiledTrust();
   ui::set_instance(instance);
   std::vector<unsigned char> skinArchive;
   if (!LoadSkinArchive(instance, skinArchive)) return;

@@ -3,8 +3,9 @@
 # API service (tools/demo/demo_service.py) and nginx in front of it, which
 # terminates HTTPS for the primary and fallback hosts and serves the files.
 #
-#   scripts/demo-service.sh start|stop|status [STATE_DIR]
+#   scripts/demo-service.sh start|stop|status|certificate [STATE_DIR]
 #
+# certificate only makes the hosts' certificates (see scripts/demo-trust.sh).
 # STATE_DIR (default: build/demo in this clone) holds everything the pair
 # writes: pid files, logs, certificate, database, nginx config and files.
 # Ports: ORVANE_DEMO_PORT_BASE (default 18000) + 80 API service and control,
@@ -19,7 +20,7 @@ python="${PYTHON:-python3}"
 echo_module=/usr/lib/nginx/modules/ngx_http_echo_module.so
 
 usage() {
-  echo "usage: $0 start|stop|status [STATE_DIR]" >&2
+  echo "usage: $0 start|stop|status|certificate [STATE_DIR]" >&2
   exit 2
 }
 
@@ -113,11 +114,22 @@ render() {
   sed "${expression[@]}" "$template" > "$out"
 }
 
-make_certificate() {
-  [ -s "$state/tls/cert.pem" ] && [ -s "$state/tls/key.pem" ] && return 0
+# NAME-cert.pem and NAME-key.pem, made once: a self-signed certificate for
+# both API hosts' names.
+make_certificate_pair() {
+  local cert="$state/tls/$1cert.pem" key="$state/tls/$1key.pem"
+  [ -s "$cert" ] && [ -s "$key" ] && return 0
   openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=localhost" \
     -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" \
-    -keyout "$state/tls/key.pem" -out "$state/tls/cert.pem" 2>/dev/null
+    -keyout "$key" -out "$cert" 2>/dev/null
+}
+
+# The hosts' certificate (which the demo build trusts) and an impostor's
+# with the same names and another key, which the hosts show on demand.
+make_certificate() {
+  mkdir -p "$state/tls"
+  make_certificate_pair ""
+  make_certificate_pair impostor-
 }
 
 write_nginx_config() {
@@ -198,5 +210,6 @@ case "$action" in
   start) do_start ;;
   stop) do_stop ;;
   status) do_status ;;
+  certificate) make_certificate ;;
   *) usage ;;
 esac

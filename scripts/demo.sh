@@ -42,7 +42,11 @@ fi
 if [ "$arch" = i686 ]; then build=$repo/build; else build=$repo/build-x64; fi
 build=${ORVANE_BUILD_DIR:-$build}
 export ORVANE_BUILD_DIR=$build
-ORVANE_ARCH=$arch bash "$repo/scripts/build.sh"
+# The demo deployment with its trust on: the program pins the demo
+# service's certificate and accepts only updates signed with the demo key.
+trust_settings=$(bash "$repo/scripts/demo-trust.sh" "$build/demo")
+mapfile -t trust <<<"$trust_settings"
+ORVANE_ARCH=$arch bash "$repo/scripts/build.sh" "${trust[@]}"
 
 # A fresh file folder makes the service seed its demo client again.
 rm -rf "$build/demo/files"

@@ -50,7 +50,11 @@ if [ "$path" = 64 ] && [ "$native32" = no ] && [ -f "$handler" ]; then echo 0 > 
 if [ "$suite_arch" = i686 ]; then build=$repo/build; else build=$repo/build-x64; fi
 build=${ORVANE_BUILD_DIR:-$build}
 export ORVANE_BUILD_DIR=$build
-ORVANE_ARCH=$suite_arch bash "$repo/scripts/build.sh" -DORVANE_TEST_TIME_SCALE="$time_scale"
+# Both programs are the demo deployment with its trust on (pinned hosts,
+# signed updates), for the demo service this run starts.
+trust_settings=$(bash "$repo/scripts/demo-trust.sh" "$build/demo")
+mapfile -t trust <<<"$trust_settings"
+ORVANE_ARCH=$suite_arch bash "$repo/scripts/build.sh" -DORVANE_TEST_TIME_SCALE="$time_scale" "${trust[@]}"
 
 "$repo/scripts/demo-service.sh" start "$build/demo"
 trap '"$repo/scripts/demo-service.sh" stop "$build/demo" || true' EXIT
@@ -66,7 +70,7 @@ fi
 other_build=$repo/build
 [ "$other_arch" = x86_64 ] && other_build=$repo/build-x64
 say "building the $other_arch program as well, in $other_build"
-ORVANE_BUILD_DIR=$other_build ORVANE_ARCH=$other_arch bash "$repo/scripts/build.sh"
+ORVANE_BUILD_DIR=$other_build ORVANE_ARCH=$other_arch bash "$repo/scripts/build.sh" "${trust[@]}"
 
 emulated="not run on path 32"
 if [ "$path" = 64 ]; then

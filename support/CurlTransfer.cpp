@@ -5,9 +5,12 @@
 #include <curl/curl.h>
 #include <share.h>
 
+#include <atomic>
 #include <type_traits>
 
 #include "support/FileSystem.h"
+#include "support/LogFile.h"
+#include "support/Text.h"
 #include "support/WorkerStop.h"
 
 static_assert(std::is_same<curl_off_t, long long>::value, "ProgressSink is declared with long long");
@@ -35,7 +38,20 @@ class COptionSetter {
   CURLcode code_ = CURLE_OK;
 };
 
+TransferTrust g_trust;
+// A plain-HTTP URL goes unprotected whatever the trust; said once a run.
+std::atomic<bool> g_plainHttpLogged{false};
+
+bool IsPlainHttp(const std::string& url) {
+  static const char kScheme[] = "http://";
+  return url.size() >= sizeof(kScheme) - 1 && _strnicmp(url.c_str(), kScheme, sizeof(kScheme) - 1) == 0;
+}
+
 }  // namespace
+
+void SetTransferTrust(const TransferTrust& trust) { g_trust = trust; }
+
+const TransferTrust& CurrentTransferTrust() { return g_trust; }
 
 bool HttpGlobalInit() { return curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK; }
 
@@ -64,11 +80,7 @@ bool CCurlTransfer::Prepare(const TransferLimits& limits) {
     Record(CURLE_FAILED_INIT, 0);
     return false;
   }
-  // Server certificates are not checked (the demo deployment's are
-  // self-signed); game files are checked by their listed digests instead.
   CURLcode code = COptionSetter(handle_.get())
-                      .Set(CURLOPT_SSL_VERIFYPEER, 0L)
-                      .Set(CURLOPT_SSL_VERIFYHOST, 0L)
                       .Set(CURLOPT_HEADER, 0L)
                       .Set(CURLOPT_VERBOSE, 1L)
                       .Set(CURLOPT_FOLLOWLOCATION, 1L)
@@ -78,7 +90,23 @@ bool CCurlTransfer::Prepare(const TransferLimits& limits) {
                       .Set(CURLOPT_XFERINFOFUNCTION, &CCurlTransfer::ProgressSink)
                       .Set(CURLOPT_XFERINFODATA, this)
                       .Code();
-  return Accepted(code) && SetLimits(limits);
+  return Accepted(code) && ApplyTrust() && SetLimits(limits);
+}
+
+bool CCurlTransfer::ApplyTrust() {
+  // Without a CA bundle certificates are not verified (a deployment may
+  // still pin its hosts' keys, which the library checks either way); game
+  // files are checked by their listed digests in any case.
+  const TransferTrust& trust = g_trust;
+  const bool verify = !trust.caBundlePem.empty();
+  COptionSetter options(handle_.get());
+  options.Set(CURLOPT_SSL_VERIFYPEER, verify ? 1L : 0L).Set(CURLOPT_SSL_VERIFYHOST, verify ? 2L : 0L);
+  if (verify) {
+    curl_blob bundle{const_cast<char*>(trust.caBundlePem.data()), trust.caBundlePem.size(), CURL_BLOB_COPY};
+    options.Set(CURLOPT_CAINFO_BLOB, &bundle);
+  }
+  if (!trust.pins.empty()) options.Set(CURLOPT_PINNEDPUBLICKEY, trust.pins.c_str());
+  return Accepted(options.Code());
 }
 
 void CCurlTransfer::Close() {
@@ -208,6 +236,9 @@ bool CCurlTransfer::Perform(const TransferRequest& request) {
   if (code != CURLE_OK) {
     Record(code, 0);
     return false;
+  }
+  if (g_trust.VerifiesServers() && IsPlainHttp(request.url) && !g_plainHttpLogged.exchange(true)) {
+    LOG_LINE(L"以明文HTTP传输，不受证书校验保护：%s", AnsiToWide(request.url).c_str());
   }
   code = curl_easy_perform(handle);
   // Every transfer starts its status afresh, so this is this reply's.

@@ -22,6 +22,19 @@ constexpr long kTransferStallSeconds = 60;
 bool HttpGlobalInit();
 void HttpGlobalCleanup();
 
+// What every HTTPS transfer demands of the server. With both members empty
+// any certificate is accepted.
+struct TransferTrust {
+  std::string pins;         // "sha256//BASE64[;...]": the server's public key must be one of these
+  std::string caBundlePem;  // the server's certificate and host name are verified against these
+  bool VerifiesServers() const { return !pins.empty() || !caBundlePem.empty(); }
+};
+
+// For the transfers prepared from now on; set while no transfer runs (at
+// start-up, or between the cases of a test).
+void SetTransferTrust(const TransferTrust& trust);
+const TransferTrust& CurrentTransferTrust();
+
 enum class HttpMethod {
   Post = 0,   // a POST when a body was given, otherwise the library's GET
   Get = 1,
@@ -126,6 +139,8 @@ class CCurlTransfer {
 
   // True for CURLE_OK; otherwise keeps the refusal for the next transfer.
   bool Accepted(int code);
+  // Gives the handle the checks of the current TransferTrust.
+  bool ApplyTrust();
   void Record(int code, long status);
   bool Perform(const TransferRequest& request);
   // Closes the body's file and keeps it only when it is the whole accepted

@@ -29,6 +29,8 @@ BUILD_DIR = os.environ["ORVANE_BUILD_DIR"]
 SOURCE_DIR = os.environ["ORVANE_SOURCE_DIR"]
 PROGRAM = os.environ["ORVANE_PROGRAM"]
 PROGRAM_NEXT = os.environ.get("ORVANE_PROGRAM_NEXT", "")
+# The same program built without trust settings (no pins, unchecked updates).
+PROGRAM_OPEN = os.environ.get("ORVANE_PROGRAM_OPEN", "")
 PORT_BASE = int(os.environ.get("ORVANE_DEMO_PORT_BASE", "18000"))
 PREFIX = os.environ.get("ORVANE_E2E_WINEPREFIX", os.path.join(BUILD_DIR, "wineprefix-e2e"))
 ARTIFACTS = os.path.join(BUILD_DIR, "e2e-artifacts")
