@@ -1,8 +1,9 @@
 """The start-up sequence of the real program against the demo service."""
 import getpass
+import os
 import unittest
 
-from orvane_e2e import SETTINGS_KEY, ProgramTestCase, run, wait_until
+from orvane_e2e import PROGRAM, PROGRAM_OPEN, SETTINGS_KEY, ProgramTestCase, run, wait_until
 
 VERSION = "/Speed/Config/checkVersion"
 CONFIG = "/Speed/Config/getConfig"
@@ -74,6 +75,33 @@ class StartupTest(ProgramTestCase):
                 program.answer_box(text, button)
                 self.assertEqual(program.wait_exit(), 0)
                 self.assertFalse(program.has_drawn(SIGN_IN_HINT))
+
+    def test_hosts_showing_another_certificate(self):
+        # Someone answering in the service's name, with the same host names
+        # and another key: the pinned build takes the version check's
+        # failure path without a request reaching the service; the build
+        # without trust settings talks to them and says so in its log.
+        for name, program_file, first_trust_line in (
+                ("pinned build", PROGRAM, "服务器公钥须符合1个指纹之一"),
+                ("build without trust settings", PROGRAM_OPEN, "未校验服务器证书：本版本没有公钥指纹，也没有CA证书")):
+            with self.subTest(name):
+                self.demo.reset()
+                if os.path.exists(self.wine.log_path()):
+                    os.remove(self.wine.log_path())
+                self.demo.fault("primary impostor")
+                self.demo.fault("fallback impostor")
+                program = self.start_program(
+                    self.wine.windows_path(self.install_copy("orvane-e2e/trust", program_file)))
+                if program_file == PROGRAM:
+                    program.answer_box("检查更新失败，请下载最新版本！", "我知道了")
+                    self.assertEqual(self.demo.api_paths(), [])
+                else:
+                    window = program.main_window()
+                    program.wait_text(SIGN_IN_HINT, 30)
+                    self.assertEqual(self.demo.api_paths()[:2], [VERSION, CONFIG])
+                    self.close_by_button(program, window)
+                self.assertEqual(program.wait_exit(), 0)
+                self.assertEqual(self.wine.log_lines()[1][-len(first_trust_line):], first_trust_line)
 
     def test_favorites_folder_is_refused_before_any_request(self):
         path = self.install_copy("users/%s/Favorites/Orvane" % getpass.getuser())

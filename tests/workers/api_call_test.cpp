@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <regex>
 
+#include "support/CurlTransfer.h"
 #include "support/MachineIdentity.h"
 #include "support/Text.h"
 #include "tests/common/DemoService.h"
 #include "tests/common/ShortDelays.h"
 #include "tests/common/TestLog.h"
+#include "workers/DeploymentTrust.h"
 #include "workers/ReplyData.h"
 #include "workers/UserId.h"
 
@@ -199,6 +201,44 @@ TEST_F(ApiCallTest, BothHostsDownLogsTheClientError) {
   const std::wstring ending = Utf8ToWide(error);
   EXPECT_EQ(lines[0].substr(lines[0].size() - ending.size()), ending) << WideToUtf8(lines[0]);
   EXPECT_NE(lines[0].find(L"ApiCall.cpp"), std::wstring::npos) << WideToUtf8(lines[0]);
+}
+
+// Someone answering in the service's name with a certificate of another key
+// gets nothing from a build that pins its hosts: the call ends as a call
+// with no answer, from the fallback host too. A build that sets nothing
+// talks to whoever answers.
+TEST_F(ApiCallTest, HostsShowingAnotherCertificate) {
+  const DeploymentTrust& compiled = CompiledDeploymentTrust();
+  TransferTrust demoTrust;
+  demoTrust.pins = compiled.tlsPins;
+  demoTrust.caBundlePem = compiled.caBundlePem;
+  if (!demoTrust.VerifiesServers()) GTEST_SKIP() << "this build trusts any certificate (no demo trust settings)";
+  struct Case {
+    const char* what;
+    bool pinned;
+    std::vector<const char*> impostors;
+    int status;                 // of the call's reply
+    const char* answeringHost;  // that the service recorded; nullptr: none
+  };
+  const Case cases[] = {
+      {"pinned, both hosts", true, {"primary", "fallback"}, 0, nullptr},
+      {"pinned, primary only", true, {"primary"}, 200, "fallback"},
+      {"pinned, fallback only", true, {"fallback"}, 200, "primary"},
+      {"nothing set, both hosts", false, {"primary", "fallback"}, 200, "primary"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(demo_.Reset());
+    SetTransferTrust(c.pinned ? demoTrust : TransferTrust());
+    for (const char* host : c.impostors) ASSERT_TRUE(demo_.AddFault(Fault(std::string(host) + " impostor")));
+    ApiReply reply = ApiCall(kVersionPath, kVersionPath, {}, true);
+    EXPECT_EQ(reply.status, c.status) << c.what << ": " << reply.text;
+    ApiEnvelope envelope;
+    EXPECT_EQ(ReadApiEnvelope(reply.text, envelope), c.status == 200) << c.what;
+    Json::Value records = Records();
+    ASSERT_EQ(records.size(), c.answeringHost ? 1u : 0u) << c.what;
+    if (c.answeringHost) EXPECT_EQ(records[0]["host"].asString(), c.answeringHost) << c.what;
+  }
+  SetTransferTrust(TransferTrust());
 }
 
 TEST_F(ApiCallTest, DecodedConfigurationAndArticles) {

@@ -59,6 +59,7 @@ class Control:
         app.api.reset()
         app.accounts.reset()
         for host in ("primary", "fallback"):
+            app.hosts.set_impostor(host, False)
             app.hosts.set_up(host, True)
         with open(app.files_log_path, "a", encoding="utf-8") as stream:
             stream.truncate(0)
@@ -70,6 +71,9 @@ class Control:
         if isinstance(mode, str) and mode.endswith((" down", " up")):
             host, _, state = mode.partition(" ")
             self._app.hosts.set_up(host, state == "up")
+        elif isinstance(mode, str) and mode.endswith((" impostor", " genuine")):
+            host, _, state = mode.partition(" ")
+            self._app.hosts.set_impostor(host, state == "impostor")
         else:
             self._app.faults.add(fields)
         return 200, {"ok": True}

@@ -256,6 +256,24 @@ class DemoServiceTest(unittest.TestCase):
                 self.assertEqual(control("POST", "fault", {"mode": down + " up"}), (200, {"ok": True}))
                 self.assertEqual(envelope(VERSION, body_for([]), down)["code"], 10001)
 
+    def test_impostor_host_fails_verification_until_reset(self):
+        for impostor, other in (("primary", "fallback"), ("fallback", "primary")):
+            with self.subTest(impostor=impostor):
+                self.assertEqual(control("POST", "fault", {"mode": impostor + " impostor"}), (200, {"ok": True}))
+                with self.assertRaises(ssl.SSLCertVerificationError):
+                    call(VERSION, body_for([]), impostor)
+                self.assertEqual(envelope(VERSION, body_for([]), other)["code"], 10001)
+                # The impostor answers in the service's name all the same.
+                unverified = ssl.SSLContext(ssl.PROTOCOL_TLS_CLIENT)
+                unverified.check_hostname, unverified.verify_mode = False, ssl.CERT_NONE
+                name, port = HOSTS[impostor]
+                connection = http.client.HTTPSConnection(name, port, timeout=30, context=unverified)
+                connection.request("POST", VERSION, body=body_for([]).encode())
+                self.assertEqual(json.loads(connection.getresponse().read())["code"], 10001)
+                connection.close()
+                self.assertEqual(control("POST", "reset"), (200, {"ok": True}))
+                self.assertEqual(envelope(VERSION, body_for([]), impostor)["code"], 10001)
+
     def test_control_endpoints_are_not_reachable_through_nginx(self):
         for host in HOSTS:
             name, port = HOSTS[host]
