@@ -12,7 +12,7 @@ LRESULT CSkinWnd::handle_message(UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_NCCALCSIZE:
       return 0;
     case WM_NCHITTEST:
-      return caption_hit_test(POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
+      return on_nc_hit_test(POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
     case WM_NCLBUTTONDBLCLK:
       return 0;
     default:
@@ -35,7 +35,7 @@ void CSkinWnd::on_create() {
   manager_.add_listener(settings_.listener);
 }
 
-LRESULT CSkinWnd::caption_hit_test(POINT screen) const {
+LRESULT CSkinWnd::on_nc_hit_test(POINT screen) const {
   POINT point = screen;
   ::ScreenToClient(hwnd(), &point);
   RECT client{};

@@ -45,7 +45,7 @@ class CSkinWnd : public ui::CNativeWindow {
   void on_create();
   // HTCAPTION where the point lies in the manager's caption rectangle over
   // a control the drag setting accepts, else HTCLIENT.
-  LRESULT caption_hit_test(POINT screen) const;
+  LRESULT on_nc_hit_test(POINT screen) const;
   bool drags(ui::CControlUI* control) const;
 
   const SkinWndSettings settings_;
