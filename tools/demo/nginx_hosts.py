@@ -65,12 +65,8 @@ class NginxHosts:
         if os.path.exists(self._file(source, host)):
             os.replace(self._file(source, host), self._file(target, host))
             self._reload()
-        deadline = time.monotonic() + WAIT_SECONDS
-        while any(_accepts(a) != up for a in self._addresses[host]):
-            if time.monotonic() > deadline:
-                raise RuntimeError(f"nginx did not take the {host} host {'up' if up else 'down'} "
-                                   f"within {WAIT_SECONDS} s; see nginx-error.log")
-            time.sleep(0.05)
+        _wait_for(lambda: all(_accepts(a) == up for a in self._addresses[host]),
+                  f"nginx did not take the {host} host {'up' if up else 'down'}")
 
     def set_impostor(self, host: str, impostor: bool) -> None:
         """Raises RuntimeError when nginx does not follow within the wait."""
@@ -94,12 +90,8 @@ class NginxHosts:
         self._reload()
         with open(os.path.join(self._state_dir, CERTIFICATES[impostor][0]), encoding="ascii") as stream:
             wanted = ssl.PEM_cert_to_DER_cert(stream.read())
-        deadline = time.monotonic() + WAIT_SECONDS
-        while any(_served_certificate(a) != wanted for a in self._addresses[host]):
-            if time.monotonic() > deadline:
-                raise RuntimeError(f"nginx did not give the {host} host the "
-                                   f"{'impostor' if impostor else 'genuine'} certificate within {WAIT_SECONDS} s")
-            time.sleep(0.05)
+        _wait_for(lambda: all(_served_certificate(a) == wanted for a in self._addresses[host]),
+                  f"nginx did not give the {host} host the {'impostor' if impostor else 'genuine'} certificate")
 
     def _reload(self) -> None:
         """Returns once no worker of the old configuration takes connections:
@@ -108,11 +100,16 @@ class NginxHosts:
             master = int(stream.read().strip())
         old_workers = _children(master)
         os.kill(master, signal.SIGHUP)
-        deadline = time.monotonic() + WAIT_SECONDS
-        while any(_takes_connections(pid) for pid in old_workers):
-            if time.monotonic() > deadline:
-                raise RuntimeError(f"nginx's old workers still take connections after {WAIT_SECONDS} s")
-            time.sleep(0.02)
+        _wait_for(lambda: not any(_takes_connections(pid) for pid in old_workers),
+                  "nginx's old workers still take connections")
+
+
+def _wait_for(condition, failure: str) -> None:
+    deadline = time.monotonic() + WAIT_SECONDS
+    while not condition():
+        if time.monotonic() > deadline:
+            raise RuntimeError(f"{failure} after {WAIT_SECONDS} s; see nginx-error.log")
+        time.sleep(0.02)
 
 
 def _children(parent: int) -> List[int]:
