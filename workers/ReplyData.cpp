@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ReplyKey.h"
+#include "support/OpenSslPointers.h"
 
 namespace {
 
@@ -23,24 +24,6 @@ const size_t kShortestEncoded = 64;
 // instead of an error unless this is switched off.
 const char kImplicitRejection[] = "rsa_pkcs1_implicit_rejection";
 
-struct KeyFree {
-  void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-struct ContextFree {
-  void operator()(EVP_PKEY_CTX* context) const { EVP_PKEY_CTX_free(context); }
-};
-struct ParamBuildFree {
-  void operator()(OSSL_PARAM_BLD* build) const { OSSL_PARAM_BLD_free(build); }
-};
-struct ParamFree {
-  void operator()(OSSL_PARAM* params) const { OSSL_PARAM_free(params); }
-};
-struct BignumFree {
-  void operator()(BIGNUM* number) const { BN_free(number); }
-};
-using Key = std::unique_ptr<EVP_PKEY, KeyFree>;
-using KeyContext = std::unique_ptr<EVP_PKEY_CTX, ContextFree>;
-using Bignum = std::unique_ptr<BIGNUM, BignumFree>;
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -63,36 +46,36 @@ std::vector<unsigned char> HexToBytes(const std::string& text) {
 }
 
 // The private key from n, e and d alone (no primes, no CRT values).
-Key ReplyKey() {
-  Bignum n(BN_bin2bn(kReplyKeyModulus, kReplyKeyModulusSize, nullptr));
-  Bignum e(BN_bin2bn(kReplyKeyPublicExponent, kReplyKeyPublicExponentSize, nullptr));
-  Bignum d(BN_bin2bn(kReplyKeyPrivateExponent, kReplyKeyPrivateExponentSize, nullptr));
-  std::unique_ptr<OSSL_PARAM_BLD, ParamBuildFree> build(OSSL_PARAM_BLD_new());
+OsslKey ReplyKey() {
+  OsslBignum n(BN_bin2bn(kReplyKeyModulus, kReplyKeyModulusSize, nullptr));
+  OsslBignum e(BN_bin2bn(kReplyKeyPublicExponent, kReplyKeyPublicExponentSize, nullptr));
+  OsslBignum d(BN_bin2bn(kReplyKeyPrivateExponent, kReplyKeyPrivateExponentSize, nullptr));
+  OsslParamBuild build(OSSL_PARAM_BLD_new());
   if (!n || !e || !d || !build || !OSSL_PARAM_BLD_push_BN(build.get(), OSSL_PKEY_PARAM_RSA_N, n.get()) ||
       !OSSL_PARAM_BLD_push_BN(build.get(), OSSL_PKEY_PARAM_RSA_E, e.get()) ||
       !OSSL_PARAM_BLD_push_BN(build.get(), OSSL_PKEY_PARAM_RSA_D, d.get())) {
-    return Key();
+    return OsslKey();
   }
-  std::unique_ptr<OSSL_PARAM, ParamFree> params(OSSL_PARAM_BLD_to_param(build.get()));
-  KeyContext context(EVP_PKEY_CTX_new_from_name(nullptr, "RSA", nullptr));
+  OsslParams params(OSSL_PARAM_BLD_to_param(build.get()));
+  OsslKeyContext context(EVP_PKEY_CTX_new_from_name(nullptr, "RSA", nullptr));
   EVP_PKEY* key = nullptr;
   if (!params || !context || EVP_PKEY_fromdata_init(context.get()) <= 0 ||
       EVP_PKEY_fromdata(context.get(), &key, EVP_PKEY_KEYPAIR, params.get()) <= 0) {
-    return Key();
+    return OsslKey();
   }
-  return Key(key);
+  return OsslKey(key);
 }
 
-KeyContext DecryptionContext(EVP_PKEY* key) {
-  KeyContext context(EVP_PKEY_CTX_new_from_pkey(nullptr, key, nullptr));
+OsslKeyContext DecryptionContext(EVP_PKEY* key) {
+  OsslKeyContext context(EVP_PKEY_CTX_new_from_pkey(nullptr, key, nullptr));
   if (!context || EVP_PKEY_decrypt_init(context.get()) <= 0 ||
       EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_PADDING) <= 0) {
-    return KeyContext();
+    return OsslKeyContext();
   }
   if (OSSL_PARAM_locate_const(EVP_PKEY_CTX_settable_params(context.get()), kImplicitRejection)) {
     unsigned int off = 0;
     OSSL_PARAM params[] = {OSSL_PARAM_construct_uint(kImplicitRejection, &off), OSSL_PARAM_construct_end()};
-    if (EVP_PKEY_CTX_set_params(context.get(), params) <= 0) return KeyContext();
+    if (EVP_PKEY_CTX_set_params(context.get(), params) <= 0) return OsslKeyContext();
   }
   return context;
 }
@@ -105,8 +88,8 @@ std::string DecodeReplyData(const std::string& data) {
   std::string output;
   try {
     const std::vector<unsigned char> bytes = HexToBytes(data);
-    Key key = ReplyKey();
-    KeyContext context = key ? DecryptionContext(key.get()) : KeyContext();
+    OsslKey key = ReplyKey();
+    OsslKeyContext context = key ? DecryptionContext(key.get()) : OsslKeyContext();
     if (!context) return output;
     const size_t blocks = data.size() / kBlockDigits;
     for (size_t index = 0; index < blocks; ++index) {

@@ -11,4 +11,4 @@ struct DemoCertificate {
 };
 
 // False when the file is missing or holds no certificate.
-bool LoadDemoCertificate(const char* fileName, DemoCertificate& certificate);
+bool LoadDemoCertificate(const wchar_t* fileName, DemoCertificate& certificate);

@@ -31,8 +31,8 @@ class TransferTrustTest : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(demo_.Reset());
     ASSERT_TRUE(demo_.PutFile("trust/hello.txt", kBody));
-    ASSERT_TRUE(LoadDemoCertificate("cert.pem", genuine_)) << "no demo/tls/cert.pem under ORVANE_BUILD_DIR";
-    ASSERT_TRUE(LoadDemoCertificate("impostor-cert.pem", impostor_));
+    ASSERT_TRUE(LoadDemoCertificate(L"cert.pem", genuine_)) << "no demo/tls/cert.pem under ORVANE_BUILD_DIR";
+    ASSERT_TRUE(LoadDemoCertificate(L"impostor-cert.pem", impostor_));
     ASSERT_NE(genuine_.pin, impostor_.pin);
   }
   void TearDown() override {

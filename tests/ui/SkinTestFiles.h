@@ -10,17 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/WinePath.h"
 #include "ui/SkinResources.h"
 
 using Bytes = std::vector<unsigned char>;
-
-// A Unix path from the test environment as Wine reaches it.
-inline std::wstring WinePath(const char* variable, const std::wstring& child) {
-    const char* root = std::getenv(variable);
-    std::wstring path = L"Z:";
-    for (const char* c = root ? root : ""; *c; ++c) path.push_back(*c == '/' ? L'\\' : static_cast<wchar_t>(*c));
-    return path + L"\\" + child;
-}
 
 inline bool ReadWholeFile(const std::wstring& path, Bytes& bytes) {
     bytes.clear();
