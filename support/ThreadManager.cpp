@@ -21,7 +21,9 @@ DWORD RemainingMs(ULONGLONG deadline) {
 }  // namespace
 
 CWindowMultiThreadManager::CWindowMultiThreadManager(DWORD stopWaitMs)
-    : stopWaitMs_(stopWaitMs), stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    : stopWaitMs_(stopWaitMs), stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  stop_.event = stopEvent_.Get();
+}
 
 CWindowMultiThreadManager::~CWindowMultiThreadManager() {
   TerminateAll();
@@ -89,7 +91,7 @@ void CWindowMultiThreadManager::RunCurrentThread() {
   // The thread's own set-up comes before it counts as inside its function:
   // the first use of its thread-local storage allocates under the runtime's
   // locks, and a thread ended by force there would leave them taken for good.
-  SetWorkerStopEvent(stopEvent_.Get());
+  SetWorkerStopSignal(&stop_);
   if (function && Advance(phase, kNotStarted, kInFunction)) {
     function(argument);
     if (!Advance(phase, kInFunction, kFunctionDone)) {
@@ -98,7 +100,7 @@ void CWindowMultiThreadManager::RunCurrentThread() {
       for (;;) Sleep(INFINITE);
     }
   }
-  SetWorkerStopEvent(nullptr);
+  SetWorkerStopSignal(nullptr);
   // Whether the function ran or was skipped, its argument is done with.
   TakeArgument(id).Free();
   RemoveThread(id);
@@ -128,6 +130,7 @@ void CWindowMultiThreadManager::RemoveThread(DWORD id) {
 }
 
 void CWindowMultiThreadManager::TerminateAll() {
+  stop_.requested.store(true, std::memory_order_release);
   SetEvent(stopEvent_.Get());
   std::vector<Snapshot> threads = SnapshotAndSkipUnstarted();
   ULONGLONG deadline = GetTickCount64() + stopWaitMs_;
@@ -137,6 +140,7 @@ void CWindowMultiThreadManager::TerminateAll() {
   deadline = GetTickCount64() + kEndWaitMs;
   for (const Snapshot& thread : threads) WaitForSingleObject(thread.handle.Get(), RemainingMs(deadline));
   ResetEvent(stopEvent_.Get());
+  stop_.requested.store(false, std::memory_order_release);
 }
 
 std::vector<CWindowMultiThreadManager::Snapshot> CWindowMultiThreadManager::SnapshotAndSkipUnstarted() {

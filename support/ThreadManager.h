@@ -9,6 +9,7 @@
 
 #include "support/CriticalSection.h"
 #include "support/ScopedHandles.h"
+#include "support/WorkerStop.h"
 
 #include <memory>
 
@@ -71,6 +72,7 @@ class CWindowMultiThreadManager {
 
   const DWORD stopWaitMs_;
   CScopedHandle stopEvent_;
+  WorkerStopSignal stop_;
   // Locks are taken in the order 1, 2, 3 whenever more than one is held.
   CCriticalSection handlesLock_;    // 1
   CCriticalSection functionsLock_;  // 2

@@ -1,17 +1,17 @@
 #include "support/WorkerStop.h"
 
 namespace {
-thread_local HANDLE t_stopEvent = nullptr;
+thread_local const WorkerStopSignal* t_stop = nullptr;
 }  // namespace
 
-bool WorkerStopRequested() { return t_stopEvent && WaitForSingleObject(t_stopEvent, 0) == WAIT_OBJECT_0; }
+bool WorkerStopRequested() { return t_stop && t_stop->requested.load(std::memory_order_acquire); }
 
 bool WorkerPause(DWORD milliseconds) {
-  if (!t_stopEvent) {
+  if (!t_stop) {
     Sleep(milliseconds);
     return true;
   }
-  return WaitForSingleObject(t_stopEvent, milliseconds) == WAIT_TIMEOUT;
+  return WaitForSingleObject(t_stop->event, milliseconds) == WAIT_TIMEOUT;
 }
 
-void SetWorkerStopEvent(HANDLE event) { t_stopEvent = event; }
+void SetWorkerStopSignal(const WorkerStopSignal* signal) { t_stop = signal; }
