@@ -100,11 +100,13 @@ step "installing OpenSSL" make -C "$src" install_dev
 mark openssl
 fi
 
+# With curl's own tool (bin/curl.exe), built from the same source and
+# options as the library: the download benchmark's fair peer under Wine.
 if ! built curl; then
 echo "building libcurl $curl_v for $arch" >&2
 fetch_source curl "$curl_v"
 cmake_static "$src" "$work/curl-build" \
-  -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
+  -DBUILD_CURL_EXE=ON -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
   -DCURL_USE_OPENSSL=ON -DCURL_USE_SCHANNEL=OFF -DOPENSSL_ROOT_DIR="$prefix" \
   -DOPENSSL_USE_STATIC_LIBS=ON \
   -DCURL_ZLIB=ON -DZLIB_LIBRARY=/usr/$triple/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$triple/include \
