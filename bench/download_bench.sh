@@ -356,7 +356,7 @@ verdict() {
 say ""
 say "ratios of medians:"
 verdict "(a) driver / curl.exe under Wine" a.driver a.curlwine 1.0
-verdict "(a) less the 1 s end pause / curl.exe" a.nopause a.curlwine ""
+verdict "(a) without end pause / curl.exe" a.nopause a.curlwine ""
 verdict "(a) driver / aria2c" a.driver a.aria2 0.5
 verdict "(a) driver / native curl" a.driver a.curl ""
 verdict "(b) work phase / md5sum" b.work b.md5sum 0.6
