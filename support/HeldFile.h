@@ -27,8 +27,6 @@ class CHeldFile {
   // bytes empty, when nothing is held, a read fails, or the file is larger
   // than kLargestHeldRead.
   bool ReadAll(std::string& bytes);
-  // Lets the file go before the object ends.
-  void Release() { handle_.Reset(); }
 
  private:
   CScopedHandle handle_;

@@ -6,7 +6,6 @@
 #include <openssl/pem.h>
 
 #include <climits>
-#include <memory>
 #include <vector>
 
 #include "support/OpenSslPointers.h"
@@ -14,7 +13,6 @@
 namespace {
 
 const size_t kSignatureBytes = 64;
-
 
 int Base64Value(char c) {
   if (c >= 'A' && c <= 'Z') return c - 'A';
