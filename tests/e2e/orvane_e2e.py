@@ -257,6 +257,13 @@ class Wine:
         pairs = (line.split("=", 1) for line in result.stdout.decode().splitlines() if "=" in line)
         return {name.strip(): int(value) for name, value in pairs}
 
+    def window_report(self):
+        """Every window of the program's window thread, whether it answers,
+        and the thread's active, focus and capture windows, as text."""
+        result = run(self.program_command(os.environ["ORVANE_WINDOW_STATE"], "all"), env=self.env(),
+                     timeout=60 * TIME_SCALE, check=False)
+        return result.stdout.decode(errors="replace")
+
     def log_path(self):
         return os.path.join(self.temp_dir(), LOG_NAME)
 
@@ -546,6 +553,13 @@ class ProgramTestCase(unittest.TestCase):
             f.write("DISPLAY=%s xdpyinfo rc=%d\n%s\n" % (os.environ.get("DISPLAY"), probe.returncode,
                                                          probe.stdout.decode(errors="replace")[:300]))
             f.write("program processes: %s\nXvfb ended: %s\n" % (program_processes(), self.display.process.poll()))
+        if program_processes():
+            try:
+                report = self.wine.window_report()
+            except (OSError, subprocess.TimeoutExpired) as error:
+                report = "no report: %s" % error
+            with open(os.path.join(self.artifacts, "windows.txt"), "w") as f:
+                f.write(report)
         if os.path.exists(self.wine.log_path()):
             shutil.copy(self.wine.log_path(), os.path.join(self.artifacts, LOG_NAME))
         for index, program in enumerate(self.programs):
