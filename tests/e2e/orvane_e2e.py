@@ -233,8 +233,14 @@ class Wine:
         self.wine("reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f")
 
     def reg_delete(self, key, value=None):
+        """Deletes the key (or one value); fails unless it is gone after."""
         args = ["reg", "delete", key] + (["/v", value] if value else []) + ["/f"]
-        self.wine(*args, check=False)
+        deleted = self.wine(*args, check=False)
+        left = self.wine(*(["reg", "query", key] + (["/v", value] if value else [])), check=False)
+        if left.returncode == 0:
+            said = (deleted.stdout + deleted.stderr).decode(errors="replace")
+            raise AssertionError("reg delete (exit code %d) left %s%s: %s" % (
+                deleted.returncode, key, " /v " + value if value else "", said[-500:]))
 
     def drive_c(self, *parts):
         return os.path.join(self.prefix, "drive_c", *parts)
