@@ -30,47 +30,40 @@ RECT CWindowManagerUI::layout_area() const {
 bool CWindowManagerUI::layout_pending_controls() {
     if (focus_needed_) set_next_tab_control(true);
     if (!update_needed_) return true;
-    if (run_layout_pass() && windowinit_pending_) {
-        windowinit_pending_ = false;
-        send_notification(root_, kNotifyWindowInit, 0, 0, false);
-        // Its listeners fill in texts and show or hide controls: laid out
-        // now, the first frame shows them in place rather than the skin's
-        // own layout, where a click on a button as drawn would miss it.
-        if (update_needed_) run_layout_pass();
+    update_needed_ = false;
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    if (!::IsRectEmpty(&client) && root_) {
+        if (root_->is_update_needed()) {
+            offscreen_.reset();
+            root_->set_pos(layout_area(), true);
+        } else {
+            // Only the topmost controls that asked for layout; each lays out
+            // its own subtree.
+            std::vector<CControlUI*> pending;
+            root_->find_control(collect_update_needed, &pending, kFindVisible | kFindMeFirst | kFindUpdateTest);
+            for (CControlUI* control : pending) {
+                CControlUI* parent = control->parent();
+                if (control->is_float() && parent) {
+                    const TPercentInfo pct = control->float_percent();
+                    control->set_pos(floating_rect(SIZE{parent->width(), parent->height()}, control->fixed_xy(),
+                                                   SIZE{control->fixed_width(), control->fixed_height()}, pct.left,
+                                                   pct.top, pct.right, pct.bottom),
+                                     true);
+                } else {
+                    control->set_pos(control->rect(), true);
+                }
+            }
+        }
+        if (windowinit_pending_) {
+            windowinit_pending_ = false;
+            send_notification(root_, kNotifyWindowInit, 0, 0, false);
+        }
     }
     if (layered_ && layered_changed_) {
         layered_changed_ = false;
         invalidate_all();
         return false;
-    }
-    return true;
-}
-
-bool CWindowManagerUI::run_layout_pass() {
-    update_needed_ = false;
-    RECT client{};
-    ::GetClientRect(hwnd_, &client);
-    if (::IsRectEmpty(&client) || !root_) return false;
-    if (root_->is_update_needed()) {
-        offscreen_.reset();
-        root_->set_pos(layout_area(), true);
-        return true;
-    }
-    // Only the topmost controls that asked for layout; each lays out its own
-    // subtree.
-    std::vector<CControlUI*> pending;
-    root_->find_control(collect_update_needed, &pending, kFindVisible | kFindMeFirst | kFindUpdateTest);
-    for (CControlUI* control : pending) {
-        CControlUI* parent = control->parent();
-        if (control->is_float() && parent) {
-            const TPercentInfo pct = control->float_percent();
-            control->set_pos(floating_rect(SIZE{parent->width(), parent->height()}, control->fixed_xy(),
-                                           SIZE{control->fixed_width(), control->fixed_height()}, pct.left, pct.top,
-                                           pct.right, pct.bottom),
-                             true);
-        } else {
-            control->set_pos(control->rect(), true);
-        }
     }
     return true;
 }

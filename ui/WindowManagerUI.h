@@ -172,9 +172,6 @@ private:
     void on_paint();
     void on_layered_timer();
     bool layout_pending_controls();
-    // One layout of what asked for it; false when there was nothing to lay
-    // out on (no root, empty client area).
-    bool run_layout_pass();
     void render(const RECT& dirty);
     void present_layered(const RECT& dirty);
     RECT layout_area() const;
