@@ -458,11 +458,23 @@ class Program:
         left, top, right, bottom = self.wait_text(text, timeout)
         self.click((left + right) // 2, (top + bottom) // 2, window)
 
+    def settled_rect(self, text, button, timeout=30):
+        """The button's rectangle once two paints since text first showed
+        agree on it: a window's first frame is drawn before what its
+        windowinit changed (a box hiding one of its two buttons) is laid out."""
+        def settled():
+            draws = self.drawn_texts()
+            first = next((i for i, (t, _) in enumerate(draws) if t == text), len(draws))
+            rects = [r for t, r in draws[first:] if t == button]
+            return rects[-1] if len(rects) >= 2 and rects[-1] == rects[-2] else None
+        return wait_until('"%s" to be drawn in place' % button, settled, timeout)
+
     def answer_box(self, text, button, timeout=30):
         """Waits for the message box showing text and presses its button."""
         box = self.message_box(timeout)
         self.wait_text(text, timeout)
-        self.click_text(button, box, timeout)
+        left, top, right, bottom = self.settled_rect(text, button, timeout)
+        self.click((left + right) // 2, (top + bottom) // 2, box)
         wait_until("the message box to close", lambda: box not in windows_of_size(BOX_SIZE), timeout)
 
     def type_text(self, text, window):
