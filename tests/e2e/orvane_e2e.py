@@ -454,9 +454,12 @@ class Program:
         window = window or self.main_window()
         xdotool("mousemove", "--window", window, x, y, "click", "1")
 
-    def click_text(self, text, window, timeout=30):
-        left, top, right, bottom = self.wait_text(text, timeout)
+    def click_rect(self, rect, window):
+        left, top, right, bottom = rect
         self.click((left + right) // 2, (top + bottom) // 2, window)
+
+    def click_text(self, text, window, timeout=30):
+        self.click_rect(self.wait_text(text, timeout), window)
 
     def settled_rect(self, text, button, timeout=30):
         """The button's rectangle once two paints since text first showed
@@ -473,8 +476,7 @@ class Program:
         """Waits for the message box showing text and presses its button."""
         box = self.message_box(timeout)
         self.wait_text(text, timeout)
-        left, top, right, bottom = self.settled_rect(text, button, timeout)
-        self.click((left + right) // 2, (top + bottom) // 2, box)
+        self.click_rect(self.settled_rect(text, button, timeout), box)
         wait_until("the message box to close", lambda: box not in windows_of_size(BOX_SIZE), timeout)
 
     def type_text(self, text, window):
